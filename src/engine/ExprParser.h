@@ -1,0 +1,137 @@
+#pragma once
+
+#include "engine/ExprParserTypes.h"
+
+#include <bitset>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace calc {
+
+/// A set of 8-bit characters.
+class TCharSet {
+public:
+    TCharSet() = default;
+    TCharSet(std::string_view chars) { Include(chars); }
+    void Include(char c) noexcept { FBits.set(static_cast<unsigned char>(c)); }
+    void Include(std::string_view chars) noexcept
+    {
+        for (const char c : chars)
+            Include(c);
+    }
+    void Exclude(char c) noexcept { FBits.reset(static_cast<unsigned char>(c)); }
+    [[nodiscard]] bool Contains(char c) const noexcept
+    {
+        return FBits.test(static_cast<unsigned char>(c));
+    }
+    [[nodiscard]] bool Empty() const noexcept { return FBits.none(); }
+    /// Every member once, in ascending character code order.
+    [[nodiscard]] std::string Text() const;
+    bool operator==(const TCharSet&) const = default;
+
+private:
+    std::bitset<256> FBits;
+};
+
+struct TOperatorTable;
+
+/// Evaluates an expression text in one recursive-descent pass, computing while it parses.
+class TExpressionParser {
+public:
+    TExpressionParser();
+    virtual ~TExpressionParser() = default;
+    TExpressionParser(const TExpressionParser&) = delete;
+    TExpressionParser& operator=(const TExpressionParser&) = delete;
+
+    /// Evaluates and records any failure in the error state; true when ErrorCode is 0.
+    bool TryEvaluate(std::string_view text);
+    /// Evaluates and lets every failure propagate.
+    Extended Evaluate(std::string_view text);
+    /// Reads the text in syntax-only mode; failures propagate.
+    void Check(std::string_view text);
+
+    [[nodiscard]] std::string GetErrorMessage() const;
+
+    [[nodiscard]] Extended Value() const noexcept { return FValue; }
+    [[nodiscard]] int ErrorCode() const noexcept { return FErrorCode; }
+    [[nodiscard]] int ErrorPos() const noexcept { return static_cast<int>(FPos); }
+    [[nodiscard]] const std::string& ErrorArg() const noexcept { return FErrorArg; }
+
+    [[nodiscard]] const TCharSet& DecimalSeparators() const noexcept { return FDecimalSeparators; }
+    void SetDecimalSeparators(const TCharSet& value) { FDecimalSeparators = value; }
+    [[nodiscard]] char ListSeparator() const noexcept { return FListSeparator; }
+    void SetListSeparator(char value) noexcept { FListSeparator = value; }
+    [[nodiscard]] TAngleMode AngleMode() const noexcept { return FAngleMode; }
+    void SetAngleMode(TAngleMode value) noexcept { FAngleMode = value; }
+
+protected:
+    /// Resolves a name used without "(".
+    virtual Extended GetConstantValue(std::string_view name);
+    [[noreturn]] void RaiseError(int code, std::string_view arg = {});
+
+private:
+    enum class TMode { Evaluate, Check };
+    void Run(std::string_view text, TMode mode);
+    void TopLevel(TMode mode);
+
+    // Reading steps.
+    [[nodiscard]] char Cur() const noexcept { return FPos < FText.size() ? FText[FPos] : '\0'; }
+    [[nodiscard]] char At(std::size_t pos) const noexcept
+    {
+        return pos < FText.size() ? FText[pos] : '\0';
+    }
+    void SkipSpaces() noexcept;
+    void Advance() noexcept;
+    void AdvanceRequired();
+    std::string_view ReadName();
+    Extended ReadNumber();
+    Extended ReadDateTime(bool convert);
+    void CloseBracket(char closer);
+    int MatchOperator(const TOperatorTable& table);
+
+    // Evaluation, one function per precedence level.
+    Extended ParseRelation();
+    Extended ParseSum();
+    Extended ParseTerm();
+    Extended ParsePower();
+    Extended ParseFactor();
+    Extended ParsePrimary();
+    Extended ParseAngle();
+    Extended ParseCall(std::string_view name);
+    Extended ParseCase();
+    Extended ParseIf();
+
+    // Syntax-only reading.
+    void SkipRelation();
+    void SkipSum();
+    void SkipTerm();
+    void SkipPower();
+    void SkipFactor();
+    void SkipPrimary();
+
+    void RangeCheck(Extended a, Extended b, std::string_view spelling);
+    void RangeCheck(Extended a, std::string_view spelling);
+    void ZeroCheck(Extended b);
+
+    std::string_view FText;
+    std::size_t FPos = 0;
+    Extended FValue = 0;
+    int FErrorCode = ceNone;
+    std::string FErrorArg;
+    TCharSet FDecimalSeparators{"."};
+    char FListSeparator = ',';
+    TAngleMode FAngleMode = TAngleMode::amDeg;
+};
+
+/// x to the power y as the "^" operator computes it.
+[[nodiscard]] Extended Power(Extended x, Extended y);
+/// The power rule without the 0^0 check.
+[[nodiscard]] Extended PowerRule(Extended x, Extended y);
+
+/// Definition names: a name character first, then name characters or digits.
+[[nodiscard]] bool IsValidName(std::string_view s) noexcept;
+/// Fails with "Invalid definition name" when the name is not valid.
+void CheckName(std::string_view s);
+
+} // namespace calc

@@ -1,0 +1,128 @@
+#include "engine/ExprParserTypes.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace calc {
+
+bool SameValueTol(Extended a, Extended b) noexcept
+{
+    const Extended diff = std::fabs(a - b);
+    const Extended tol = std::max(std::min(std::fabs(a), std::fabs(b)) * 1e-16L, 1e-16L);
+    return diff <= tol;
+}
+
+std::string_view ErrorText(int code) noexcept
+{
+    switch (code) {
+    case ceNone:
+        return "No error";
+    case ceExpectingArgument:
+        return "Expecting argument";
+    case ceNumberFormat:
+        return "Incorrect number format";
+    case ceNumberTooLong:
+        return "Number is too long";
+    case ceExpected:
+        return "Expected";
+    case ceEndExpected:
+        return "End of expression expected";
+    case ceDivisionByZero:
+        return "Division by zero";
+    case ceUnknownConstant:
+        return "Unknown constant";
+    case ceUnknownFunction:
+        return "Unknown function";
+    case ceOperatorArgument:
+        return "Incorrect operator argument";
+    case ceInsufficientArguments:
+        return "Insufficient arguments";
+    default:
+        return {};
+    }
+}
+
+void ClearFPUStatus() noexcept
+{
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+void CheckFPUStatus()
+{
+    const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+    if (raised == 0)
+        return;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    if (raised & FE_INVALID)
+        throw EMathError(sInvalidFPOperation);
+    if (raised & FE_DIVBYZERO)
+        throw EMathError(sFPDivisionByZero);
+    throw EMathError(sFPOverflow);
+}
+
+std::int64_t CheckedTrunc(Extended x)
+{
+    if (!IsInt64Range(x))
+        throw EMathError(sInvalidFPOperation);
+    return TruncInt64(x);
+}
+
+std::string AnsiUpperCase(std::string_view s)
+{
+    std::string result(s);
+    for (char& c : result)
+        c = AnsiUpper(c);
+    return result;
+}
+
+bool AnsiSameText(std::string_view a, std::string_view b) noexcept
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return AnsiUpper(x) == AnsiUpper(y); });
+}
+
+std::string_view TrimLeft(std::string_view s) noexcept
+{
+    while (!s.empty() && IsTrimChar(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view TrimRight(std::string_view s) noexcept
+{
+    while (!s.empty() && IsTrimChar(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view Trim(std::string_view s) noexcept
+{
+    return TrimRight(TrimLeft(s));
+}
+
+TRegionalSettings& RegionalSettings() noexcept
+{
+    static TRegionalSettings settings;
+    return settings;
+}
+
+std::string Format(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    va_list copy;
+    va_copy(copy, args);
+    const int size = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    std::string result(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (size > 0)
+        std::vsnprintf(result.data(), result.size() + 1, fmt, args);
+    va_end(args);
+    return result;
+}
+
+} // namespace calc

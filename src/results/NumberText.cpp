@@ -1,0 +1,141 @@
+#include "results/NumberText.h"
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace calc {
+
+namespace {
+
+/// One digit more than the widest precision, truncated rather than rounded, so that rounding
+/// half up at any precision looks at the exact next digit of the binary value (a conversion
+/// rounded to 18 digits first would round twice).
+TDecimalDigits ExactDigits(Extended value)
+{
+    char buf[64];
+    const int oldRounding = std::fegetround();
+    std::fesetround(FE_TOWARDZERO);
+    std::snprintf(buf, sizeof buf, "%.*Le", kMaxDecimalPrecision, std::fabs(value));
+    std::fesetround(oldRounding);
+
+    TDecimalDigits result;
+    result.Negative = std::signbit(value);
+    result.Digits.reserve(kMaxDecimalPrecision + 1);
+    const char* p = buf;
+    for (; *p && *p != 'e'; ++p)
+        if (IsDigit(*p))
+            result.Digits.push_back(*p);
+    result.Exponent = (*p == 'e') ? std::atoi(p + 1) + 1 : 1;
+    return result;
+}
+
+/// Keeps count leading digits, rounding half up; count may be 0 (the value rounds to one unit
+/// of the next higher place or to zero) or negative (zero).
+TDecimalDigits RoundHalfUp(TDecimalDigits d, int count)
+{
+    std::string& digits = d.Digits;
+    if (count < 0) {
+        digits.clear();
+    }
+    else if (static_cast<std::size_t>(count) < digits.size()) {
+        const bool up = digits[static_cast<std::size_t>(count)] >= '5';
+        digits.resize(static_cast<std::size_t>(count));
+        if (up) {
+            auto it = std::find_if(digits.rbegin(), digits.rend(), [](char c) { return c != '9'; });
+            std::fill(digits.rbegin(), it, '0');
+            if (it == digits.rend()) {
+                digits.insert(digits.begin(), '1');
+                ++d.Exponent;
+            }
+            else {
+                ++*it;
+            }
+        }
+    }
+    while (!digits.empty() && digits.back() == '0')
+        digits.pop_back();
+    if (digits.empty()) {
+        d.Exponent = 0;
+        d.Negative = false;
+    }
+    return d;
+}
+
+int ClampPrecision(int precision)
+{
+    return std::clamp(precision, 1, kMaxDecimalPrecision);
+}
+
+} // namespace
+
+TDecimalDigits ToDecimalDigits(Extended value, int precision)
+{
+    if (value == 0)
+        return {};
+    return RoundHalfUp(ExactDigits(value), ClampPrecision(precision));
+}
+
+TDecimalDigits ToFixedDigits(Extended value, int decimals, int precision)
+{
+    if (value == 0)
+        return {};
+    TDecimalDigits exact = ExactDigits(value);
+    const long count = std::min<long>(static_cast<long>(exact.Exponent) + std::max(decimals, 0),
+                                      ClampPrecision(precision));
+    return RoundHalfUp(std::move(exact), static_cast<int>(std::max(count, -1L)));
+}
+
+std::string FloatToTextGeneral(Extended value, int precision, int expDigits, char decimalSeparator)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    precision = ClampPrecision(precision);
+    const TDecimalDigits d = ToDecimalDigits(value, precision);
+    if (d.Digits.empty())
+        return "0";
+    std::string text;
+    if (d.Negative)
+        text.push_back('-');
+    const int n = static_cast<int>(d.Digits.size());
+    const int e = d.Exponent;
+    if (e > precision || e < -3) {
+        text.push_back(d.Digits[0]);
+        if (n > 1) {
+            text.push_back(decimalSeparator);
+            text.append(d.Digits, 1);
+        }
+        text.push_back('E');
+        int exp10 = e - 1;
+        if (exp10 < 0) {
+            text.push_back('-');
+            exp10 = -exp10;
+        }
+        std::string expText = std::to_string(exp10);
+        if (static_cast<int>(expText.size()) < expDigits)
+            expText.insert(0, static_cast<std::size_t>(expDigits) - expText.size(), '0');
+        text += expText;
+    }
+    else if (e <= 0) {
+        text.push_back('0');
+        text.push_back(decimalSeparator);
+        text.append(static_cast<std::size_t>(-e), '0');
+        text += d.Digits;
+    }
+    else if (n <= e) {
+        text += d.Digits;
+        text.append(static_cast<std::size_t>(e - n), '0');
+    }
+    else {
+        text.append(d.Digits, 0, static_cast<std::size_t>(e));
+        text.push_back(decimalSeparator);
+        text.append(d.Digits, static_cast<std::size_t>(e));
+    }
+    return text;
+}
+
+} // namespace calc

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/ExprParserTypes.h"
+
+#include <string>
+
+namespace calc {
+
+/// The general number text: rounded to precision significant digits, trailing zeros dropped,
+/// scientific when the exponent is above precision or below -3, with at least expDigits exponent
+/// digits. Non-finite values give "NAN", "INF" and "-INF".
+[[nodiscard]] std::string FloatToTextGeneral(Extended value, int precision, int expDigits,
+                                             char decimalSeparator);
+
+/// Decimal digits of |value| without trailing zeros, and the exponent E such that
+/// |value| = 0.d1d2... * 10^E. Zero (also a value rounded away) gives no digits.
+struct TDecimalDigits {
+    std::string Digits;
+    int Exponent = 0;
+    bool Negative = false;
+};
+
+/// Precision at most 18 significant digits, rounded half up from the exact binary value.
+inline constexpr int kMaxDecimalPrecision = 18;
+
+/// |value| rounded half up to precision (1..18) significant digits. Value must be finite.
+[[nodiscard]] TDecimalDigits ToDecimalDigits(Extended value, int precision);
+
+/// |value| rounded half up to decimals places after the point, and to at most precision (1..18)
+/// significant digits where that comes first. Value must be finite.
+[[nodiscard]] TDecimalDigits ToFixedDigits(Extended value, int decimals, int precision);
+
+} // namespace calc
