@@ -88,6 +88,26 @@ constexpr std::string_view kDigitsBin = "01";
 constexpr std::string_view kDigitsOct = "01234567";
 constexpr std::string_view kDigitsRoman = "CDILMVX";
 
+// Nesting of factors across all parsers of this thread, user-function bodies included. Ten
+// thousand nested calls of a typical recursive function take about three levels each; a
+// million typed parentheses must end in an error rather than exhaust memory.
+constexpr int kMaxNesting = 100000;
+thread_local int tNesting = 0;
+
+class TNestingGuard {
+public:
+    TNestingGuard()
+    {
+        if (tNesting >= kMaxNesting)
+            throw ECriticalError(sStackOverflow);
+        CheckStackSpace();
+        ++tNesting;
+    }
+    ~TNestingGuard() { --tNesting; }
+    TNestingGuard(const TNestingGuard&) = delete;
+    TNestingGuard& operator=(const TNestingGuard&) = delete;
+};
+
 [[nodiscard]] bool IsNonZero(Extended x) noexcept
 {
     return !IsZeroValue(x);
@@ -233,39 +253,110 @@ locale_t CLocale()
     return locale;
 }
 
+/// Powers of ten that the 80-bit format holds exactly (5^27 < 2^64).
+constexpr auto kExactPowersOfTen = [] {
+    std::array<Extended, 28> powers{};
+    Extended p = 1;
+    for (Extended& power : powers) {
+        power = p;
+        p *= 10;
+    }
+    return powers;
+}();
+
 /// Converts a decimal literal with the given decimal separator: digits, optionally the
 /// separator and digits, optionally E with an optional sign and optional digits. Overflow
-/// fails; underflow gives the tiny or zero value.
+/// fails; underflow gives the tiny or zero value. The result is correctly rounded.
 bool TryDecimalToFloat(const std::string& text, char separator, Extended& value)
 {
-    std::string normal;
-    normal.reserve(text.size() + 1);
     std::size_t i = 0;
     const std::size_t n = text.size();
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < n && IsDigit(text[i]))
-            normal.push_back(text[i++]);
-        return i - start;
+    std::uint64_t mantissa = 0;
+    int significant = 0;  // digits in the mantissa, leading zeros not counted
+    int scale = 0;        // power of ten the mantissa is to be multiplied with
+    bool exact = true;    // the mantissa holds every digit
+    const auto digit = [&](bool fraction) {
+        const int d = text[i] - '0';
+        if (significant < 19) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(d);
+            if (mantissa != 0)
+                ++significant;
+            if (fraction)
+                --scale;
+        }
+        else {
+            exact = exact && d == 0;
+            if (!fraction)
+                ++scale;
+        }
     };
-    if (digits() == 0)
+    const std::size_t intStart = i;
+    while (i < n && IsDigit(text[i])) {
+        digit(false);
+        ++i;
+    }
+    if (i == intStart)
         return false;
     if (i < n && text[i] == separator) {
-        normal.push_back('.');
         ++i;
-        digits();
+        while (i < n && IsDigit(text[i])) {
+            digit(true);
+            ++i;
+        }
     }
+    std::size_t expStart = n;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        const std::size_t mark = normal.size();
-        normal.push_back('e');
+        expStart = i;
         ++i;
         if (i < n && (text[i] == '+' || text[i] == '-'))
-            normal.push_back(text[i++]);
-        if (digits() == 0)
-            normal.resize(mark); // an exponent without digits counts as 0
+            ++i;
+        while (i < n && IsDigit(text[i]))
+            ++i;
     }
     if (i != n)
         return false;
+
+    int exponent = 0;
+    bool hugeExponent = false;
+    if (expStart < n) {
+        std::size_t k = expStart + 1;
+        const bool negative = k < n && text[k] == '-';
+        if (k < n && (text[k] == '+' || text[k] == '-'))
+            ++k;
+        for (; k < n; ++k) {
+            if (exponent > 100000) {
+                hugeExponent = true;
+                break;
+            }
+            exponent = exponent * 10 + (text[k] - '0');
+        }
+        if (negative)
+            exponent = -exponent;
+    }
+
+    const int power = scale + exponent;
+    if (mantissa == 0 && exact) {
+        value = 0;
+        return true;
+    }
+    if (exact && !hugeExponent && power >= -27 && power <= 27) {
+        // Both operands exact: one correctly rounded operation.
+        const auto m = static_cast<Extended>(mantissa);
+        value = power >= 0 ? m * kExactPowersOfTen[static_cast<std::size_t>(power)]
+                           : m / kExactPowersOfTen[static_cast<std::size_t>(-power)];
+        return true;
+    }
+
+    // The general case: the C library's correctly rounded conversion.
+    std::string normal(text);
+    if (separator != '.')
+        for (char& c : normal)
+            if (c == separator)
+                c = '.';
+    if (expStart < n && expStart + 1 == n)
+        normal.resize(expStart); // an exponent without digits counts as 0
+    else if (expStart < n && expStart + 2 == n && !IsDigit(normal.back()))
+        normal.resize(expStart);
     errno = 0;
     char* end = nullptr;
     const Extended result = strtold_l(normal.c_str(), &end, CLocale());
@@ -583,13 +674,12 @@ Extended TExpressionParser::ReadNumber()
             Advance();
         }
     }
-    const std::string separators = FDecimalSeparators.Text();
-    for (const char separator : separators) {
+    for (const char separator : FDecimalSeparatorList) {
         Extended value = 0;
         if (TryDecimalToFloat(text, separator, value))
             return value;
     }
-    if (separators.empty()) {
+    if (FDecimalSeparatorList.empty()) {
         Extended value = 0;
         if (TryDecimalToFloat(text, '\0', value))
             return value;
@@ -808,7 +898,7 @@ Extended TExpressionParser::ParsePower()
 // factor = unary-operator factor | primary
 Extended TExpressionParser::ParseFactor()
 {
-    CheckStackSpace();
+    const TNestingGuard guard;
     const int op = MatchOperator(kUnaryTable);
     if (op < 0)
         return ParsePrimary();
@@ -1003,7 +1093,7 @@ void TExpressionParser::SkipPower()
 
 void TExpressionParser::SkipFactor()
 {
-    CheckStackSpace();
+    const TNestingGuard guard;
     if (MatchOperator(kUnaryTable) >= 0)
         SkipFactor();
     else

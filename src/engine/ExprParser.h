@@ -59,7 +59,11 @@ public:
     [[nodiscard]] const std::string& ErrorArg() const noexcept { return FErrorArg; }
 
     [[nodiscard]] const TCharSet& DecimalSeparators() const noexcept { return FDecimalSeparators; }
-    void SetDecimalSeparators(const TCharSet& value) { FDecimalSeparators = value; }
+    void SetDecimalSeparators(const TCharSet& value)
+    {
+        FDecimalSeparators = value;
+        FDecimalSeparatorList = value.Text();
+    }
     [[nodiscard]] char ListSeparator() const noexcept { return FListSeparator; }
     void SetListSeparator(char value) noexcept { FListSeparator = value; }
     [[nodiscard]] TAngleMode AngleMode() const noexcept { return FAngleMode; }
@@ -120,6 +124,7 @@ private:
     int FErrorCode = ceNone;
     std::string FErrorArg;
     TCharSet FDecimalSeparators{"."};
+    std::string FDecimalSeparatorList = ".";
     char FListSeparator = ',';
     TAngleMode FAngleMode = TAngleMode::amDeg;
 };

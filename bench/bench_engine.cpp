@@ -1,0 +1,149 @@
+// One-shot evaluation speed against muparser, recursion and large definition groups.
+#include "BenchCorpus.h"
+
+#include "definitions/ExprParserDefinitions.h"
+#include "engine/ExprParser.h"
+#include "engine/ExprParserFunc.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <muParser.h>
+#include <string>
+
+namespace {
+
+using namespace calc;
+
+void EnsureBuiltIns()
+{
+    static const bool done = [] {
+        RegisterBuiltIns(ParserDefinitions());
+        return true;
+    }();
+    (void)done;
+}
+
+// Parse and evaluate a fresh expression string each time, as on every keystroke.
+void BM_OneShot_Zembrical(benchmark::State& state)
+{
+    EnsureBuiltIns();
+    const auto& corpus = bench::Corpus();
+    TExpressionParser parser;
+    parser.SetAngleMode(TAngleMode::amRad);
+    std::size_t i = 0;
+    std::size_t failures = 0;
+    for (auto _ : state) {
+        failures += !parser.TryEvaluate(corpus[i]);
+        benchmark::DoNotOptimize(parser.Value());
+        if (++i == corpus.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+    state.counters["failures"] = static_cast<double>(failures);
+}
+BENCHMARK(BM_OneShot_Zembrical);
+
+void BM_OneShot_muparser(benchmark::State& state)
+{
+    const auto& corpus = bench::Corpus();
+    mu::Parser parser;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        try {
+            parser.SetExpr(corpus[i]);
+            benchmark::DoNotOptimize(parser.Eval());
+        }
+        catch (const mu::Parser::exception_type&) {
+        }
+        if (++i == corpus.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_OneShot_muparser);
+
+void BM_RecursiveUserFunction(benchmark::State& state)
+{
+    EnsureBuiltIns();
+    ParserDefinitions().ClearGroups();
+    ParserDefinitions().AddGroup("Bench").AddDefinitionText("s(n) = if(n, n + s(n-1), 0)");
+    TExpressionParser parser;
+    for (auto _ : state) {
+        if (!parser.TryEvaluate("s(1000)") || parser.Value() != 500500)
+            state.SkipWithError("s(1000) failed");
+        benchmark::DoNotOptimize(parser.Value());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 1000);
+    ParserDefinitions().ClearGroups();
+}
+BENCHMARK(BM_RecursiveUserFunction)->Unit(benchmark::kMicrosecond);
+
+void FillLargeGroup(TDefinitionsGroup& group, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        group.AddDefinitionText(i % 2 ? "c" + n + " = " + n + " * 2"
+                                      : "f" + n + "(x, y) = x * " + n + " + y");
+    }
+}
+
+// Loading a group of 10,000 definitions: one lookup-index update per definition, no rebuild.
+void BM_LoadLargeGroup(benchmark::State& state)
+{
+    EnsureBuiltIns();
+    for (auto _ : state) {
+        ParserDefinitions().ClearGroups();
+        FillLargeGroup(ParserDefinitions().AddGroup("Large"), 10000);
+    }
+    ParserDefinitions().ClearGroups();
+}
+BENCHMARK(BM_LoadLargeGroup)->Unit(benchmark::kMillisecond);
+
+void BM_LookupInLargeGroup(benchmark::State& state)
+{
+    EnsureBuiltIns();
+    ParserDefinitions().ClearGroups();
+    FillLargeGroup(ParserDefinitions().AddGroup("Large"), 10000);
+    TExpressionParser parser;
+    for (auto _ : state) {
+        parser.TryEvaluate("c5001 + f9998(1, 2) + c1");
+        benchmark::DoNotOptimize(parser.Value());
+    }
+    ParserDefinitions().ClearGroups();
+}
+BENCHMARK(BM_LookupInLargeGroup);
+
+/// Keeps each run's throughput so that the ratio can be printed after the table.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const auto it = run.counters.find("items_per_second");
+            if (it != run.counters.end())
+                FRates[run.benchmark_name()] = it->second;
+        }
+    }
+    std::map<std::string, double> FRates;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto ours = reporter.FRates.find("BM_OneShot_Zembrical");
+    const auto peer = reporter.FRates.find("BM_OneShot_muparser");
+    if (ours != reporter.FRates.end() && peer != reporter.FRates.end() && peer->second > 0)
+        std::printf("One-shot evaluation: %.0f expressions/s, muparser %.0f/s, ratio %.2fx "
+                    "(target 5x)\n",
+                    ours->second, peer->second, ours->second / peer->second);
+    benchmark::Shutdown();
+    return 0;
+}
