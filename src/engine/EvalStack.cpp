@@ -8,13 +8,6 @@
 #include <pthread.h>
 #include <sys/mman.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ZEMBRICAL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZEMBRICAL_ASAN 1
-#endif
-#endif
 #ifdef ZEMBRICAL_ASAN
 #include <sanitizer/common_interface_defs.h>
 #endif
@@ -49,8 +42,8 @@ namespace calc {
 namespace {
 
 #ifdef ZEMBRICAL_ASAN
-// Sanitized frames are several times larger.
-constexpr std::size_t kStackSize = std::size_t{1} << 30;
+// An exception can unwind at most 64 MB of a sanitized stack.
+constexpr std::size_t kStackSize = std::size_t{62} << 20;
 constexpr std::size_t kMargin = std::size_t{2} << 20;
 #else
 constexpr std::size_t kStackSize = std::size_t{256} << 20;

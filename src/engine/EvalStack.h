@@ -3,7 +3,26 @@
 #include <cstdint>
 #include <utility>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEMBRICAL_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEMBRICAL_ASAN 1
+#endif
+#endif
+
 namespace calc {
+
+/// Nesting of factors the parsers of one thread allow, user-function bodies included. Ten
+/// thousand nested calls of a typical recursive function take about three levels each; a million
+/// typed parentheses must end in an error rather than exhaust memory. Sanitized builds have far
+/// larger frames, and AddressSanitizer cannot unwind an exception through more than 64 MB of
+/// stack, so they allow less.
+#ifdef ZEMBRICAL_ASAN
+inline constexpr int kMaxNesting = 12000;
+#else
+inline constexpr int kMaxNesting = 100000;
+#endif
 
 /// Runs fn(arg) on this thread's evaluation stack, a large stack allocated on first use, so that
 /// deeply nested user functions do not exhaust the caller's stack. Calls fn directly when already

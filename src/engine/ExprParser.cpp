@@ -88,10 +88,6 @@ constexpr std::string_view kDigitsBin = "01";
 constexpr std::string_view kDigitsOct = "01234567";
 constexpr std::string_view kDigitsRoman = "CDILMVX";
 
-// Nesting of factors across all parsers of this thread, user-function bodies included. Ten
-// thousand nested calls of a typical recursive function take about three levels each; a
-// million typed parentheses must end in an error rather than exhaust memory.
-constexpr int kMaxNesting = 100000;
 thread_local int tNesting = 0;
 
 class TNestingGuard {

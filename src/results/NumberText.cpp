@@ -1,7 +1,6 @@
 #include "results/NumberText.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,17 +9,14 @@ namespace calc {
 
 namespace {
 
-/// One digit more than the widest precision, truncated rather than rounded, so that rounding
-/// half up at any precision looks at the exact next digit of the binary value (a conversion
-/// rounded to 18 digits first would round twice).
-TDecimalDigits ExactDigits(Extended value)
+/// The 18 significant digits of the value, correctly rounded from its full 64-bit significand.
+/// Every later rounding starts from these: the 80-bit value holds about 19.3 decimal digits, so
+/// this step drops the binary error of decimal input, and 2.675 (stored as 2.67499999...)
+/// rounds to two decimals as 2.68, the way it was typed.
+TDecimalDigits Digits18(Extended value)
 {
     char buf[64];
-    const int oldRounding = std::fegetround();
-    std::fesetround(FE_TOWARDZERO);
-    std::snprintf(buf, sizeof buf, "%.*Le", kMaxDecimalPrecision, std::fabs(value));
-    std::fesetround(oldRounding);
-
+    std::snprintf(buf, sizeof buf, "%.*Le", kMaxDecimalPrecision - 1, std::fabs(value));
     TDecimalDigits result;
     result.Negative = std::signbit(value);
     result.Digits.reserve(kMaxDecimalPrecision + 1);
@@ -75,17 +71,17 @@ TDecimalDigits ToDecimalDigits(Extended value, int precision)
 {
     if (value == 0)
         return {};
-    return RoundHalfUp(ExactDigits(value), ClampPrecision(precision));
+    return RoundHalfUp(Digits18(value), ClampPrecision(precision));
 }
 
 TDecimalDigits ToFixedDigits(Extended value, int decimals, int precision)
 {
     if (value == 0)
         return {};
-    TDecimalDigits exact = ExactDigits(value);
-    const long count = std::min<long>(static_cast<long>(exact.Exponent) + std::max(decimals, 0),
+    TDecimalDigits digits = Digits18(value);
+    const long count = std::min<long>(static_cast<long>(digits.Exponent) + std::max(decimals, 0),
                                       ClampPrecision(precision));
-    return RoundHalfUp(std::move(exact), static_cast<int>(std::max(count, -1L)));
+    return RoundHalfUp(std::move(digits), static_cast<int>(std::max(count, -1L)));
 }
 
 std::string FloatToTextGeneral(Extended value, int precision, int expDigits, char decimalSeparator)

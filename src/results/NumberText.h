@@ -20,7 +20,8 @@ struct TDecimalDigits {
     bool Negative = false;
 };
 
-/// Precision at most 18 significant digits, rounded half up from the exact binary value.
+/// Texts show at most 18 significant digits: the value's 18-digit decimal form, correctly
+/// rounded, is what every shorter precision is rounded half up from.
 inline constexpr int kMaxDecimalPrecision = 18;
 
 /// |value| rounded half up to precision (1..18) significant digits. Value must be finite.

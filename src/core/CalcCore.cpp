@@ -1,0 +1,378 @@
+#include "core/CalcCore.h"
+
+#include "core/IniFile.h"
+#include "core/Paths.h"
+#include "definitions/ExprParserDefinitions.h"
+#include "definitions/FileEnum.h"
+#include "results/CalcResultRepresentations.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace calc {
+
+namespace {
+
+constexpr const char* kGeneral = "General";
+constexpr const char* kHistory = "History";
+constexpr const char* kResults = "Results";
+
+std::string DefaultOptionsFileName()
+{
+    return SettingsDir() + kOptionsFileName;
+}
+
+std::string DefaultHistoryFileName()
+{
+    return SettingsDir() + kHistoryFileName;
+}
+
+} // namespace
+
+char DefaultListSeparator() noexcept
+{
+    return RegionalSettings().DecimalSeparator == '.' ? ',' : ';';
+}
+
+std::string CriticalErrorMessage(const std::string& parserMessage)
+{
+    // The evaluation was stopped under control, so the program goes on: the message no longer
+    // announces that it ends.
+    return "Critical error occured.\r\rIt may be caused by OS-error or program error, but "
+           "generally occurs on too deep recursive function calling.\r\r" +
+           parserMessage;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation and destruction
+
+TCalcManager::TCalcManager(TCalcManagerSetup setup)
+    : FHistory(std::make_unique<THistoryManager>(setup.HistoryFileName.empty()
+                                                     ? DefaultHistoryFileName()
+                                                     : std::move(setup.HistoryFileName)))
+{
+    AddStandardResultFormats(FResults);
+    FResults.OnChange = [this](TResultsManager&, TResultChange kind) { ResultsChanged(kind); };
+    FAutoEvaluate = true;
+    // The user's decimal separator is the expressions' one until the options say otherwise.
+    FParser.SetDecimalSeparators(TCharSet(std::string(1, RegionalSettings().DecimalSeparator)));
+    FParser.SetListSeparator(DefaultListSeparator());
+    if (setup.LoadDefinitions)
+        LoadDefinitionGroups(ParserDefinitions());
+    FFont = std::move(setup.DefaultFont);
+    LoadOptions(setup.OptionsFileName.empty() ? DefaultOptionsFileName() : setup.OptionsFileName);
+}
+
+TCalcManager::~TCalcManager()
+{
+    FResults.OnChange = nullptr;
+    if (FModified) {
+        try {
+            SaveOptions();
+        }
+        catch (const std::exception& e) {
+            // Nobody is left to show a box to.
+            std::fprintf(stderr, "Zembrical Calculator: %s\n", e.what());
+        }
+    }
+    FHistory.reset(); // writes the history when saving is on
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+void TCalcManager::SetOnAngleModeChange(TNotifyEvent handler)
+{
+    FOnAngleModeChange = std::move(handler);
+    if (FOnAngleModeChange)
+        FOnAngleModeChange(*this);
+}
+
+void TCalcManager::SetOnShowError(TMessageEvent handler)
+{
+    FOnShowError = std::move(handler);
+    if (!FOnShowError)
+        return;
+    const std::vector<std::string> pending = std::exchange(FPendingErrors, {});
+    for (const std::string& message : pending)
+        FOnShowError(*this, message);
+}
+
+void TCalcManager::ShowError(const std::string& message)
+{
+    if (FOnShowError)
+        FOnShowError(*this, message);
+    else
+        FPendingErrors.push_back(message);
+}
+
+void TCalcManager::ResultsChanged(TResultChange kind)
+{
+    FModified = true;
+    if (OnResultsChange)
+        OnResultsChange(*this, kind);
+}
+
+void TCalcManager::ReportStatus(int code, int pos, const std::string& message)
+{
+    if (OnStatus)
+        OnStatus(*this, code, pos, message);
+}
+
+void TCalcManager::SettingsChanged()
+{
+    FModified = true;
+    if (NotifyWindow)
+        NotifyWindow(WM_SETTINGSCHANGED);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The expression
+
+void TCalcManager::SetExpression(std::string text)
+{
+    if (text == FExpression)
+        return;
+    FExpression = std::move(text);
+    FExpressionPending = true;
+    if (FAutoEvaluate && Recalculate())
+        FExpressionPending = false;
+}
+
+bool TCalcManager::Recalculate()
+{
+    if (FParser.TryEvaluate(FExpression)) {
+        FResults.SetValue(FParser.Value());
+        ReportStatus(ceNone, 0, std::string(ErrorText(ceNone)));
+        return true;
+    }
+    const std::string message = FParser.GetErrorMessage();
+    if (FParser.ErrorCode() == ceCritical)
+        ReportStatus(ceCritical, FParser.ErrorPos(), CriticalErrorMessage(message));
+    else
+        ReportStatus(FParser.ErrorCode(), FParser.ErrorPos(), message);
+    return false;
+}
+
+void TCalcManager::Evaluate(bool refresh)
+{
+    if (!Recalculate() || refresh)
+        return;
+    const Extended value = FParser.Value();
+    FHistory->Add(FExpression, FResults.DefaultIndex(), value);
+    if (!FExpressionPending)
+        InsertText(FResults.GetResultText(0, false, value) + "|", true);
+    FExpressionPending = false;
+}
+
+void TCalcManager::InsertText(const std::string& text, bool replace)
+{
+    if (!text.empty() && OnInsertText)
+        OnInsertText(*this, text, replace);
+}
+
+void TCalcManager::GotoError(int pos)
+{
+    if (OnGotoError)
+        OnGotoError(*this, pos);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Options
+
+void TCalcManager::SetAutoEvaluate(bool value)
+{
+    if (value == FAutoEvaluate)
+        return;
+    FAutoEvaluate = value;
+    FModified = true;
+    if (FAutoEvaluate)
+        Recalculate();
+}
+
+void TCalcManager::SetAngleMode(TAngleMode value)
+{
+    if (value == FParser.AngleMode())
+        return;
+    FParser.SetAngleMode(value);
+    FModified = true;
+    if (FOnAngleModeChange)
+        FOnAngleModeChange(*this);
+    Recalculate();
+}
+
+std::string TCalcManager::AngleModeName(int mode)
+{
+    switch (mode) {
+    case 0:
+        return "Deg";
+    case 1:
+        return "Rad";
+    case 2:
+        return "Grad";
+    default:
+        return {};
+    }
+}
+
+void TCalcManager::SetDecimalSeparators(const TCharSet& value)
+{
+    if (value == FParser.DecimalSeparators())
+        return;
+    FParser.SetDecimalSeparators(value);
+    FModified = true;
+}
+
+void TCalcManager::SetListSeparator(char value)
+{
+    if (value == FParser.ListSeparator())
+        return;
+    FParser.SetListSeparator(value);
+    FModified = true;
+}
+
+void TCalcManager::SetGradientTheme(bool value)
+{
+    if (value == FGradientTheme)
+        return;
+    FGradientTheme = value;
+    SettingsChanged();
+}
+
+void TCalcManager::SetFont(const TFontData& font)
+{
+    if (font == FFont)
+        return;
+    FFont = font;
+    if (!FLoading)
+        SettingsChanged();
+}
+
+void TCalcManager::LoadOptions(const std::string& fileName)
+{
+    FOptionsFileName = fileName;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return; // a first start: the creation defaults stay, nothing is written unless changed
+    try {
+        LoadOptionsFromStream(in);
+    }
+    catch (const std::exception& e) {
+        ShowError("Error loading options:\r\r\"" + std::string(e.what()) + "\"");
+        in.close();
+        std::error_code ec;
+        if (!std::filesystem::exists(fileName, ec))
+            return;
+        // Rewritten with what was read; the original is kept beside it first.
+        std::filesystem::copy_file(fileName, fileName + ".bak",
+                                   std::filesystem::copy_options::overwrite_existing, ec);
+        try {
+            SaveOptionsToFile(fileName);
+        }
+        catch (const std::exception& saveError) {
+            ShowError(saveError.what());
+        }
+    }
+}
+
+void TCalcManager::LoadOptionsFromText(std::string_view text)
+{
+    std::istringstream in{std::string(text)};
+    LoadOptionsFromStream(in);
+}
+
+void TCalcManager::LoadOptionsFromStream(std::istream& stream)
+{
+    FLoading = true;
+    FResults.BeginUpdate();
+    // Always undone, also when reading fails half-way.
+    struct TFinally {
+        TCalcManager& Manager;
+        ~TFinally()
+        {
+            Manager.FResults.EndUpdate();
+            Manager.FLoading = false;
+        }
+    };
+    {
+        const TFinally finally{*this};
+        TIniFile ini;
+        ini.LoadFromStream(stream);
+
+        TFontData font = FFont;
+        ReadFont(ini, kGeneral, "ExpressionFont", font);
+        SetFont(font);
+        SetAutoEvaluate(ini.ReadBool(kGeneral, "AutoEvaluate", FAutoEvaluate));
+        const int mode = ini.ReadInteger(kGeneral, "AngleMode", static_cast<int>(AngleMode()));
+        // Only the three modes exist; anything else in a hand-edited file is ignored.
+        if (mode >= 0 && mode <= 2)
+            SetAngleMode(static_cast<TAngleMode>(mode));
+        const TCharSet decimals =
+            ini.ReadCharSet(kGeneral, "DecimalSeparator",
+                            TCharSet(std::string(1, RegionalSettings().DecimalSeparator)));
+        if (!decimals.Empty())
+            FParser.SetDecimalSeparators(decimals);
+        const std::string list =
+            ini.ReadString(kGeneral, "ListSeparator", "") + std::string(1, DefaultListSeparator());
+        FParser.SetListSeparator(list[0]);
+        SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true));
+        FHistory->SetLoadHistory(ini.ReadBool(kHistory, "LoadHistory", true));
+        for (int i = 0; i < FResults.Count(); ++i) {
+            const std::string settings = ini.ReadString(kResults, std::to_string(i), "");
+            if (!settings.empty())
+                FResults.Items(i).SetSettingsText(settings);
+        }
+        FResults.SetDefaultIndex(ini.ReadInteger(kResults, "Default", -1));
+        FResults.SetRightAlign(ini.ReadBool(kResults, "RightAlign", FResults.RightAlign()));
+    }
+    SettingsChanged();
+    FModified = false;
+}
+
+void TCalcManager::SaveOptions()
+{
+    if (FOptionsFileName.empty())
+        throw EException("Couldn't save options: filename is empty");
+    SaveOptionsToFile(FOptionsFileName);
+}
+
+void TCalcManager::SaveOptionsToFile(const std::string& fileName)
+{
+    BuildOptions().SaveToFile(fileName);
+    FOptionsFileName = fileName;
+}
+
+std::string TCalcManager::SaveOptionsToText() const
+{
+    return BuildOptions().SaveToText();
+}
+
+TIniFile TCalcManager::BuildOptions() const
+{
+    TIniFile ini;
+    WriteFont(ini, kGeneral, "ExpressionFont", FFont);
+    ini.WriteBool(kGeneral, "AutoEvaluate", FAutoEvaluate);
+    ini.WriteInteger(kGeneral, "AngleMode", static_cast<int>(AngleMode()));
+    ini.WriteCharSet(kGeneral, "DecimalSeparator", DecimalSeparators());
+    ini.WriteString(kGeneral, "ListSeparator", std::string(1, ListSeparator()));
+    ini.WriteBool(kGeneral, "GradientTheme", FGradientTheme);
+    ini.WriteBool(kHistory, "LoadHistory", FHistory->LoadHistory());
+    for (int i = 0; i < FResults.Count(); ++i)
+        ini.WriteString(kResults, std::to_string(i), FResults.Items(i).SettingsText());
+    ini.WriteInteger(kResults, "Default", FResults.DefaultIndex());
+    ini.WriteBool(kResults, "RightAlign", FResults.RightAlign());
+    return ini;
+}
+
+void TCalcManager::SaveOptionsToStream(std::ostream& stream) const
+{
+    const std::string text = SaveOptionsToText();
+    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!stream)
+        throw EException("Couldn't save options: the stream refused the text");
+}
+
+} // namespace calc

@@ -1,0 +1,163 @@
+#pragma once
+
+#include "core/CalcHistory.h"
+#include "core/FontText.h"
+#include "engine/ExprParser.h"
+#include "results/CalcResultProvider.h"
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace calc {
+
+class TIniFile;
+
+/// The settings-changed notification the manager sends its notify window: font, toolbar style
+/// and layout are to be applied again.
+inline constexpr int WM_SETTINGSCHANGED = 1801;
+
+inline constexpr const char* kOptionsFileName = "Options.ini";
+
+/// A plain 10-point sans-serif font, for hosts that have nothing better to offer.
+[[nodiscard]] inline TFontData DefaultUiFont()
+{
+    TFontData font;
+    font.Name = "Sans Serif";
+    font.Size = 10;
+    return font;
+}
+
+/// Where the manager finds its files; empty texts stand for the usual places.
+struct TCalcManagerSetup {
+    std::string OptionsFileName;             ///< default: the settings folder + "Options.ini"
+    std::string HistoryFileName;             ///< default: the settings folder + "History.txt"
+    bool LoadDefinitions = true;             ///< load the definition files at creation
+    TFontData DefaultFont = DefaultUiFont(); ///< the host's user-interface font
+};
+
+/// Ties the calculator together: the engine, the result formats with the current value, the
+/// history, the expression font and the options. One per process.
+class TCalcManager {
+public:
+    using TResultsChangeEvent = std::function<void(TCalcManager& sender, TResultChange kind)>;
+    using TNotifyEvent = std::function<void(TCalcManager& sender)>;
+    using TInsertTextEvent =
+        std::function<void(TCalcManager& sender, const std::string& text, bool replace)>;
+    using TGotoErrorEvent = std::function<void(TCalcManager& sender, int pos)>;
+    using TStatusEvent =
+        std::function<void(TCalcManager& sender, int code, int pos, const std::string& message)>;
+    using TMessageEvent = std::function<void(TCalcManager& sender, const std::string& message)>;
+    using TWindowMessage = std::function<void(int message)>;
+
+    explicit TCalcManager(TCalcManagerSetup setup = {});
+    /// Writes the options when they changed, then the history when saving is on.
+    ~TCalcManager();
+    TCalcManager(const TCalcManager&) = delete;
+    TCalcManager& operator=(const TCalcManager&) = delete;
+
+    // Events, one listener each.
+    TResultsChangeEvent OnResultsChange;
+    TInsertTextEvent OnInsertText;
+    TGotoErrorEvent OnGotoError;
+    TStatusEvent OnStatus;
+    [[nodiscard]] const TNotifyEvent& OnAngleModeChange() const noexcept
+    {
+        return FOnAngleModeChange;
+    }
+    /// A new listener is called at once, so that it shows the current mode.
+    void SetOnAngleModeChange(TNotifyEvent handler);
+    /// Shows an error box (caption "Error"); messages raised before a listener exists (while
+    /// the options load at creation) are delivered when one is set.
+    [[nodiscard]] const TMessageEvent& OnShowError() const noexcept { return FOnShowError; }
+    void SetOnShowError(TMessageEvent handler);
+    /// Receives WM_SETTINGSCHANGED, synchronously.
+    TWindowMessage NotifyWindow;
+
+    [[nodiscard]] TExpressionParser& Parser() noexcept { return FParser; }
+    [[nodiscard]] TResultsManager& Results() noexcept { return FResults; }
+    [[nodiscard]] const TResultsManager& Results() const noexcept { return FResults; }
+    [[nodiscard]] THistoryManager& History() noexcept { return *FHistory; }
+
+    // The expression.
+    [[nodiscard]] const std::string& Expression() const noexcept { return FExpression; }
+    void SetExpression(std::string text);
+    [[nodiscard]] bool ExpressionPending() const noexcept { return FExpressionPending; }
+    /// Evaluates the current expression and reports the outcome; true on success.
+    bool Recalculate();
+    /// The user's evaluate command: Refresh only re-evaluates; otherwise a success is recorded
+    /// in the history, and a result already on screen replaces the expression.
+    void Evaluate(bool refresh);
+    void InsertText(const std::string& text, bool replace);
+    void GotoError(int pos);
+
+    // Options.
+    [[nodiscard]] bool AutoEvaluate() const noexcept { return FAutoEvaluate; }
+    void SetAutoEvaluate(bool value);
+    [[nodiscard]] TAngleMode AngleMode() const noexcept { return FParser.AngleMode(); }
+    void SetAngleMode(TAngleMode value);
+    [[nodiscard]] static std::string AngleModeName(int mode);
+    [[nodiscard]] std::string AngleModeName() const
+    {
+        return AngleModeName(static_cast<int>(AngleMode()));
+    }
+    [[nodiscard]] const TCharSet& DecimalSeparators() const noexcept
+    {
+        return FParser.DecimalSeparators();
+    }
+    void SetDecimalSeparators(const TCharSet& value);
+    [[nodiscard]] char ListSeparator() const noexcept { return FParser.ListSeparator(); }
+    void SetListSeparator(char value);
+    [[nodiscard]] bool GradientTheme() const noexcept { return FGradientTheme; }
+    void SetGradientTheme(bool value);
+    [[nodiscard]] const TFontData& Font() const noexcept { return FFont; }
+    void SetFont(const TFontData& font);
+
+    [[nodiscard]] bool Modified() const noexcept { return FModified; }
+    void SetModified(bool value) noexcept { FModified = value; }
+    /// Marks the options changed and tells the notify window to apply them.
+    void SettingsChanged();
+
+    [[nodiscard]] const std::string& OptionsFileName() const noexcept { return FOptionsFileName; }
+    /// Reads the options file when it exists; a failure is shown in an error box, the original
+    /// is kept as "Options.ini.bak" and the file is written again with what was read.
+    void LoadOptions(const std::string& fileName);
+    /// Reads options; failures propagate, everything read before them stays in force.
+    void LoadOptionsFromStream(std::istream& stream);
+    void LoadOptionsFromText(std::string_view text);
+    void SaveOptions();
+    void SaveOptionsToFile(const std::string& fileName);
+    void SaveOptionsToStream(std::ostream& stream) const;
+    [[nodiscard]] std::string SaveOptionsToText() const;
+
+private:
+    [[nodiscard]] TIniFile BuildOptions() const;
+    void ResultsChanged(TResultChange kind);
+    void ReportStatus(int code, int pos, const std::string& message);
+    void ShowError(const std::string& message);
+
+    TExpressionParser FParser;
+    std::unique_ptr<THistoryManager> FHistory;
+    TResultsManager FResults;
+    std::string FExpression;
+    bool FExpressionPending = false;
+    bool FLoading = false;
+    bool FAutoEvaluate = false;
+    bool FGradientTheme = false;
+    bool FModified = false;
+    std::string FOptionsFileName;
+    TFontData FFont;
+    TNotifyEvent FOnAngleModeChange;
+    TMessageEvent FOnShowError;
+    std::vector<std::string> FPendingErrors;
+};
+
+/// The system's decimal separator decides the list separator the options default to.
+[[nodiscard]] char DefaultListSeparator() noexcept;
+
+/// The status message of a critical failure, followed by the parser's own message.
+[[nodiscard]] std::string CriticalErrorMessage(const std::string& parserMessage);
+
+} // namespace calc

@@ -1,0 +1,389 @@
+#include "definitions/FileEnum.h"
+
+#include "definitions/CalcDefsFile.h"
+#include "definitions/ExprParserDefinitions.h"
+#include "engine/ExprParserTypes.h"
+
+#include <algorithm>
+#include <climits>
+#include <dirent.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace calc {
+
+namespace {
+
+constexpr const char* sNotInDefinitionsDir = "Selected file is not in \"%s\" dir";
+constexpr std::string_view kDefinitionsFolderName = "Definitions";
+
+std::string& DefinitionsDirOverride()
+{
+    static std::string path;
+    return path;
+}
+
+std::string ProgramFolder()
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return ".";
+    const std::string exe(buffer, static_cast<std::size_t>(length));
+    const std::size_t slash = exe.rfind(kPathDelim);
+    return slash == std::string::npos ? "." : exe.substr(0, slash);
+}
+
+/// The path with "." and ".." resolved and every symbolic link of its existing part followed.
+std::filesystem::path ResolvedPath(std::string_view path)
+{
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+    if (error)
+        absolute = std::filesystem::path(path);
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+    if (error)
+        resolved = absolute.lexically_normal();
+    return resolved;
+}
+
+constexpr char AsciiUpper(char c) noexcept
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+/// Names of one folder matching mask, "." and ".." left out, sorted by bytes.
+std::vector<std::string> ListFolder(const std::string& directory, std::string_view mask)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (MatchesMask(name, mask))
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+/// Reads an entry's attributes; false when it vanished since the listing.
+bool ReadEntry(const std::string& directory, const std::string& name, TFileEntry& entry)
+{
+    const std::string path = directory + name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return false;
+    entry = TFileEntry{.Name = name};
+    if (S_ISLNK(info.st_mode)) {
+        entry.Attributes |= faSymLink;
+        if (::stat(path.c_str(), &info) != 0) {
+            entry.Attributes |= faSpecial;
+            return true;
+        }
+    }
+    if (S_ISDIR(info.st_mode))
+        entry.Attributes |= faDirectory;
+    else if (!S_ISREG(info.st_mode))
+        entry.Attributes |= faSpecial;
+    if (name.front() == '.')
+        entry.Attributes |= faHidden;
+    if (::access(path.c_str(), W_OK) != 0)
+        entry.Attributes |= faReadOnly;
+    entry.Size = static_cast<std::int64_t>(info.st_size);
+    entry.ModifiedTime = static_cast<std::int64_t>(info.st_mtime);
+    entry.Device = static_cast<std::uint64_t>(info.st_dev);
+    entry.Inode = static_cast<std::uint64_t>(info.st_ino);
+    return true;
+}
+
+} // namespace
+
+std::string DefinitionsDir()
+{
+    const std::string& path = DefinitionsDirOverride();
+    if (!path.empty())
+        return path;
+    return ProgramFolder() + kPathDelim + std::string(kDefinitionsFolderName);
+}
+
+void SetDefinitionsDir(std::string path)
+{
+    while (path.size() > 1 && path.back() == kPathDelim)
+        path.pop_back();
+    DefinitionsDirOverride() = std::move(path);
+}
+
+bool IsInDefinitionsDir(std::string_view fileName)
+{
+    const std::string folder = ResolvedPath(DefinitionsDir()).string();
+    const std::string file = ResolvedPath(fileName).string();
+    const std::string prefix = folder.ends_with(kPathDelim) ? folder : folder + kPathDelim;
+    return file.size() > prefix.size() && file.starts_with(prefix);
+}
+
+void CheckInDefinitionsDir(std::string_view fileName)
+{
+    if (IsInDefinitionsDir(fileName))
+        return;
+    const std::string folder = DefinitionsDir();
+    const std::size_t slash = folder.rfind(kPathDelim);
+    const std::string name = slash == std::string::npos ? folder : folder.substr(slash + 1);
+    throw EException(Format(sNotInDefinitionsDir, name.c_str()));
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask) noexcept
+{
+    if (mask.empty() || mask == "*.*")
+        return true;
+    // Greedy match that backtracks only to the last "*": linear in practice, never exponential.
+    std::size_t n = 0;
+    std::size_t m = 0;
+    std::size_t starMask = std::string_view::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+        }
+        else if (m < mask.size() &&
+                 (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
+            ++m;
+            ++n;
+        }
+        else if (starMask != std::string_view::npos) {
+            m = starMask + 1;
+            n = ++starName;
+        }
+        else
+            return false;
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+std::string TFileInfo::FullName() const
+{
+    return FProvider->Directory() + FEntry.Name;
+}
+
+std::string TFileInfo::BaseName() const
+{
+    const std::size_t dot = FEntry.Name.rfind('.');
+    return dot == std::string::npos ? FEntry.Name : FEntry.Name.substr(0, dot);
+}
+
+std::string TFileInfo::RelativeDir() const
+{
+    const std::string& directory = FProvider->Directory();
+    const std::string& root = FProvider->Root().Directory();
+    return directory.starts_with(root) ? directory.substr(root.size()) : directory;
+}
+
+TFSIterator::TFSIterator(std::shared_ptr<TCustomFSEnumerator> enumerator)
+    : FEnum(std::move(enumerator)), FDone(!FEnum->MoveNext())
+{
+}
+
+const TFileInfo& TFSIterator::operator*() const
+{
+    return FEnum->Current();
+}
+
+TFSIterator& TFSIterator::operator++()
+{
+    FDone = !FEnum->MoveNext();
+    return *this;
+}
+
+TFSEnumProvider::TFSEnumProvider(std::string directory, std::string mask,
+                                 TFileAttributes attributes, bool recursive,
+                                 std::shared_ptr<const TFSEnumProvider> parent)
+    : FParent(std::move(parent)), FAttributes(attributes),
+      FMask(mask.empty() ? "*.*" : std::move(mask)), FDirectory(std::move(directory)),
+      FRecursive(recursive)
+{
+    if (FDirectory.empty())
+        FDirectory = ".";
+    if (FDirectory.back() != kPathDelim)
+        FDirectory += kPathDelim;
+}
+
+std::shared_ptr<TFSEnumProvider>
+TFSEnumProvider::Create(std::string directory, std::string mask, TFileAttributes attributes,
+                        bool recursive, std::shared_ptr<const TFSEnumProvider> parent)
+{
+    return std::shared_ptr<TFSEnumProvider>(new TFSEnumProvider(
+        std::move(directory), std::move(mask), attributes, recursive, std::move(parent)));
+}
+
+const TFSEnumProvider& TFSEnumProvider::Root() const noexcept
+{
+    const TFSEnumProvider* provider = this;
+    while (provider->FParent)
+        provider = provider->FParent.get();
+    return *provider;
+}
+
+bool TFSEnumProvider::Accepts(const TFileEntry& entry) const noexcept
+{
+    return (entry.Attributes & ~FAttributes) == 0 && MatchesMask(entry.Name, FMask);
+}
+
+std::unique_ptr<TCustomFSEnumerator> TFSEnumProvider::GetEnumerator() const
+{
+    if (FRecursive)
+        return std::make_unique<TDirectoryEnumerator>(shared_from_this());
+    return std::make_unique<TFileEnumerator>(shared_from_this());
+}
+
+TFSIterator TFSEnumProvider::begin() const
+{
+    return TFSIterator(GetEnumerator());
+}
+
+TFileEnumerator::TFileEnumerator(std::shared_ptr<const TFSEnumProvider> provider)
+    : TCustomFSEnumerator(std::move(provider)),
+      FNames(ListFolder(FProvider->Directory(), FProvider->Mask()))
+{
+}
+
+bool TFileEnumerator::MoveNext()
+{
+    TFileEntry entry;
+    while (FIndex < FNames.size()) {
+        if (ReadEntry(FProvider->Directory(), FNames[FIndex++], entry)) {
+            FCurrent.emplace(FProvider, std::move(entry));
+            return true;
+        }
+    }
+    FCurrent.reset();
+    return false;
+}
+
+TDirectoryEnumerator::TDirectoryEnumerator(std::shared_ptr<const TFSEnumProvider> provider)
+    : TCustomFSEnumerator(std::move(provider))
+{
+    struct stat info {};
+    if (::stat(FProvider->Directory().c_str(), &info) == 0)
+        FVisited.emplace(info.st_dev, info.st_ino);
+    Enter(FProvider);
+}
+
+void TDirectoryEnumerator::Enter(std::shared_ptr<const TFSEnumProvider> provider)
+{
+    std::vector<std::string> names = ListFolder(provider->Directory(), "*");
+    FStack.push_back(TFrame{std::move(provider), std::move(names)});
+}
+
+bool TDirectoryEnumerator::MoveNext()
+{
+    for (;;) {
+        // The folder yielded last (or passed over) is walked before its next sibling.
+        if (FPendingFolder) {
+            const TFileInfo folder = *std::exchange(FPendingFolder, std::nullopt);
+            const TFSEnumProvider& parent = folder.Provider();
+            Enter(TFSEnumProvider::Create(parent.Directory() + folder.FileName(), parent.Mask(),
+                                          parent.Attributes(), parent.Recursive(),
+                                          parent.shared_from_this()));
+        }
+        if (FStack.empty()) {
+            FCurrent.reset();
+            return false;
+        }
+        TFrame& frame = FStack.back();
+        if (frame.Index >= frame.Names.size()) {
+            FStack.pop_back();
+            continue;
+        }
+        TFileEntry entry;
+        if (!ReadEntry(frame.Provider->Directory(), frame.Names[frame.Index++], entry))
+            continue;
+        TFileInfo info(frame.Provider, std::move(entry));
+        if (info.IsDirectory() && FProvider->Recursive() &&
+            FVisited.emplace(info.Entry().Device, info.Entry().Inode).second)
+            FPendingFolder = info;
+        if (frame.Provider->Accepts(info.Entry())) {
+            FCurrent = std::move(info);
+            return true;
+        }
+    }
+}
+
+std::shared_ptr<TFSEnumProvider> EnumerateFiles(std::string folder, std::string mask,
+                                                TFileAttributes attributes)
+{
+    return TFSEnumProvider::Create(std::move(folder), std::move(mask), attributes, true);
+}
+
+std::string DefinitionGroupName(const TFileInfo& file)
+{
+    const std::string path = file.RelativeDir() + file.BaseName();
+    std::string name;
+    for (const char c : path) {
+        if (c == kPathDelim)
+            name += " > ";
+        else
+            name += c;
+    }
+    return name;
+}
+
+namespace {
+
+/// The definition texts of a file, read without write access and without a lock: another
+/// instance editing the file, or a folder the user may not write to, must not hide the user's
+/// definitions. Saves replace files whole, so a read never sees half a file.
+bool ReadDefinitionTexts(const std::string& path, std::vector<std::string>& texts)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad())
+        return false;
+    std::string_view text = content;
+    if (text.substr(0, kDefinitionsBanner.size()) == kDefinitionsBanner)
+        text.remove_prefix(kDefinitionsBanner.size());
+    for (const std::string& line : SplitDefinitionLines(text)) {
+        if (!IsDefinitionLine(line))
+            continue;
+        const std::string_view view = line;
+        texts.emplace_back(Trim(view.substr(0, view.find(';'))));
+    }
+    return true;
+}
+
+} // namespace
+
+void LoadDefinitionGroups(TParserDefinitions& definitions)
+{
+    definitions.ClearGroups();
+    const auto provider = EnumerateFiles(DefinitionsDir(), "*.udf", kDefinitionFileAttributes);
+    for (const TFileInfo& info : *provider) {
+        std::vector<std::string> texts;
+        if (!ReadDefinitionTexts(info.FullName(), texts))
+            continue; // unreadable or gone since the listing: the other files still load
+        TDefinitionsGroup& group = definitions.AddGroup(DefinitionGroupName(info));
+        group.SetFileName(info.FullName());
+        for (const std::string& text : texts) {
+            try {
+                group.AddDefinitionText(text);
+            }
+            catch (const std::exception&) {
+                // A line that does not load is left out at start-up; the view reports it.
+            }
+        }
+    }
+}
+
+} // namespace calc

@@ -1,0 +1,102 @@
+#include "TempFolder.h"
+#include "core/Paths.h"
+#include "engine/ExprParserTypes.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace calc {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TTempFolder;
+
+/// Sets or unsets an environment variable for one test and puts the old value back.
+class TEnvironmentVariable {
+public:
+    TEnvironmentVariable(const char* name, const char* value) : FName(name)
+    {
+        if (const char* old = std::getenv(name))
+            FOld = old;
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    TEnvironmentVariable(const TEnvironmentVariable&) = delete;
+    TEnvironmentVariable& operator=(const TEnvironmentVariable&) = delete;
+    ~TEnvironmentVariable()
+    {
+        if (FOld)
+            ::setenv(FName, FOld->c_str(), 1);
+        else
+            ::unsetenv(FName);
+    }
+
+private:
+    const char* FName;
+    std::optional<std::string> FOld;
+};
+
+class SettingsDirTest : public ::testing::Test {
+protected:
+    void TearDown() override { SetSettingsDirOverride({}); }
+    TTempFolder FFolder;
+};
+
+TEST_F(SettingsDirTest, ConfigHomeFolderIsUsedAndCreated)
+{
+    const std::string config = (FFolder.Path() / "a" / "b").string();
+    TEnvironmentVariable xdg("XDG_CONFIG_HOME", config.c_str());
+    EXPECT_EQ(SettingsDir(), config + "/Zembrical Calculator/");
+    EXPECT_TRUE(fs::is_directory(config + "/Zembrical Calculator"));
+}
+
+TEST_F(SettingsDirTest, HomeConfigFolderWhenConfigHomeIsUnset)
+{
+    const std::string home = FFolder.Path().string();
+    TEnvironmentVariable homeVar("HOME", home.c_str());
+    TEnvironmentVariable xdg("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(SettingsDir(), home + "/.config/Zembrical Calculator/");
+    EXPECT_TRUE(fs::is_directory(home + "/.config/Zembrical Calculator"));
+}
+
+TEST_F(SettingsDirTest, RelativeConfigHomeIsIgnored)
+{
+    const std::string home = FFolder.Path().string();
+    TEnvironmentVariable homeVar("HOME", home.c_str());
+    TEnvironmentVariable xdg("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(SettingsDir(), home + "/.config/Zembrical Calculator/");
+}
+
+TEST_F(SettingsDirTest, FolderIsCreatedAgainWhenRemoved)
+{
+    const std::string folder = (FFolder.Path() / "settings").string();
+    SetSettingsDirOverride(folder);
+    EXPECT_EQ(SettingsDir(), folder + "/");
+    fs::remove(folder);
+    EXPECT_EQ(SettingsDir(), folder + "/");
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST_F(SettingsDirTest, OverrideWithTrailingDelimiterKeepsOne)
+{
+    const std::string folder = (FFolder.Path() / "s").string() + "/";
+    SetSettingsDirOverride(folder);
+    EXPECT_EQ(SettingsDir(), folder);
+}
+
+TEST_F(SettingsDirTest, FileInTheWayRaisesError)
+{
+    const std::string plain = (FFolder.Path() / "plain").string();
+    test::WriteAll(plain, "x");
+    SetSettingsDirOverride(plain + "/settings");
+    EXPECT_THROW((void)SettingsDir(), EException);
+    SetSettingsDirOverride(plain);
+    EXPECT_THROW((void)SettingsDir(), EException);
+}
+
+} // namespace
+} // namespace calc

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace calc::test {
+
+/// A fresh folder under the system's temporary folder, removed with everything in it.
+class TTempFolder {
+public:
+    TTempFolder()
+    {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zembrical-defs-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        FPath = pattern;
+    }
+    ~TTempFolder()
+    {
+        std::error_code error;
+        // Folders made read-only by a test must become writable again to be emptied.
+        for (auto it = std::filesystem::recursive_directory_iterator(FPath, error);
+             !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+            if (it->is_directory(error) && !it->is_symlink(error))
+                ::chmod(it->path().c_str(), 0700);
+        ::chmod(FPath.c_str(), 0700);
+        std::filesystem::remove_all(FPath, error);
+    }
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+
+    [[nodiscard]] const std::string& Path() const noexcept { return FPath; }
+    [[nodiscard]] std::string operator/(std::string_view relative) const
+    {
+        return FPath + "/" + std::string(relative);
+    }
+
+    /// Writes the bytes exactly, creating missing folders.
+    std::string Write(std::string_view relative, std::string_view bytes) const
+    {
+        const std::string path = *this / relative;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out)
+            throw std::runtime_error("cannot write " + path);
+        return path;
+    }
+
+    std::string MakeDir(std::string_view relative) const
+    {
+        const std::string path = *this / relative;
+        std::filesystem::create_directories(path);
+        return path;
+    }
+
+    /// Every entry of the folder itself (not recursive), for spotting stray files.
+    [[nodiscard]] int EntryCount(std::string_view relative = {}) const
+    {
+        const std::string path = relative.empty() ? FPath : *this / relative;
+        return static_cast<int>(std::distance(std::filesystem::directory_iterator(path),
+                                              std::filesystem::directory_iterator()));
+    }
+
+private:
+    std::string FPath;
+};
+
+/// The bytes of a file; empty when it cannot be read.
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// True when permission bits do not stop this process (it runs as root).
+inline bool PermissionsIgnored()
+{
+    return ::geteuid() == 0;
+}
+
+} // namespace calc::test
