@@ -1,6 +1,5 @@
 // One-shot evaluation speed against muparser, recursion and large definition groups.
 #include "BenchCorpus.h"
-
 #include "definitions/ExprParserDefinitions.h"
 #include "engine/ExprParser.h"
 #include "engine/ExprParserFunc.h"

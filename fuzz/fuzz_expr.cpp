@@ -16,9 +16,9 @@ bool Setup()
 {
     RegisterBuiltIns(ParserDefinitions());
     TDefinitionsGroup& group = ParserDefinitions().AddGroup("Fuzz");
-    for (const char* line : {"e = 2.718281828459045", "c = 299792458", "f(x) = x*2 + 1",
-                             "g(x, y) = if(x > y, x, y)", "s(n) = if(n, n + s(n-1), 0)",
-                             "loop(x) = loop(x)", "z() = 5", "h(x) = g(x, f(x)) / c"})
+    for (const char* line :
+         {"e = 2.718281828459045", "c = 299792458", "f(x) = x*2 + 1", "g(x, y) = if(x > y, x, y)",
+          "s(n) = if(n, n + s(n-1), 0)", "loop(x) = loop(x)", "z() = 5", "h(x) = g(x, f(x)) / c"})
         group.AddDefinitionText(line);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "core/CalcHistory.h"
 #include "core/FontText.h"
+#include "core/Paths.h"
 #include "engine/ExprParser.h"
 #include "results/CalcResultProvider.h"
 
@@ -18,8 +19,6 @@ class TIniFile;
 /// The settings-changed notification the manager sends its notify window: font, toolbar style
 /// and layout are to be applied again.
 inline constexpr int WM_SETTINGSCHANGED = 1801;
-
-inline constexpr const char* kOptionsFileName = "Options.ini";
 
 /// A plain 10-point sans-serif font, for hosts that have nothing better to offer.
 [[nodiscard]] inline TFontData DefaultUiFont()

@@ -46,11 +46,16 @@ std::string WithDelimiter(std::string folder)
 
 } // namespace
 
+std::string SettingsDirName()
+{
+    return WithDelimiter(SettingsDirOverride().empty() ? ConfigFolder() + "/" + kSettingsFolderName
+                                                       : SettingsDirOverride());
+}
+
 std::string SettingsDir()
 {
-    const std::string folder = SettingsDirOverride().empty()
-                                   ? ConfigFolder() + "/" + kSettingsFolderName
-                                   : SettingsDirOverride();
+    std::string folder = SettingsDirName();
+    folder.pop_back();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error))

@@ -266,7 +266,8 @@ void TParserDefinitions::RegisterFunction(TBuiltInFunc func,
                                           std::initializer_list<std::string_view> names,
                                           TBuiltInFuncKind kind, TAngleDependence angleDependence)
 {
-    FFuncRecs.push_back(std::make_unique<TBuiltInFuncRec>(TBuiltInFuncRec{func, kind, angleDependence}));
+    FFuncRecs.push_back(
+        std::make_unique<TBuiltInFuncRec>(TBuiltInFuncRec{func, kind, angleDependence}));
     const TBuiltInFuncRec* rec = FFuncRecs.back().get();
     for (const std::string_view name : names)
         FFunctions.Add(std::string(name), rec);
@@ -316,8 +317,7 @@ TParserDefinitions& ParserDefinitions()
 // ---------------------------------------------------------------------------------------------
 // Definition texts
 
-bool SplitDefinition(std::string_view text, std::string& name, std::string& args,
-                     std::string& body)
+bool SplitDefinition(std::string_view text, std::string& name, std::string& args, std::string& body)
 {
     const std::size_t p = text.find('=');
     if (p == std::string_view::npos || p == 0)

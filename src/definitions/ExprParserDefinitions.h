@@ -14,7 +14,12 @@ namespace calc {
 
 enum class TDefinitionKind { dkConst = 0, dkFunc = 1 };
 
-enum class TBuiltInFuncKind : std::uint8_t { bfkNoArgs = 0, bfkOneArg = 1, bfkTwoArgs = 2, bfkList };
+enum class TBuiltInFuncKind : std::uint8_t {
+    bfkNoArgs = 0,
+    bfkOneArg = 1,
+    bfkTwoArgs = 2,
+    bfkList
+};
 enum class TAngleDependence : std::uint8_t { adNone = 0, adArgument = 1, adResult = 2 };
 
 using TDoubleArray = std::vector<double>;
@@ -47,7 +52,10 @@ public:
     [[nodiscard]] int ArgCount() const noexcept { return FArgCount; }
     void SetArgCount(int n);
     void SetArg(int index, Extended value) { FArgs[static_cast<std::size_t>(index)] = value; }
-    [[nodiscard]] Extended GetArg(int index) const { return FArgs[static_cast<std::size_t>(index)]; }
+    [[nodiscard]] Extended GetArg(int index) const
+    {
+        return FArgs[static_cast<std::size_t>(index)];
+    }
     [[nodiscard]] const std::vector<Extended>& Args() const noexcept { return FArgs; }
 
 protected:
@@ -152,7 +160,10 @@ public:
     void Clear() noexcept { FItems.Clear(); }
 
     [[nodiscard]] int Count() const noexcept { return FItems.Count(); }
-    [[nodiscard]] TCustomDefinitionData& Definitions(int index) const { return *FItems.Items(index); }
+    [[nodiscard]] TCustomDefinitionData& Definitions(int index) const
+    {
+        return *FItems.Items(index);
+    }
     [[nodiscard]] const std::string& GetName(int index) const { return Definitions(index).Name(); }
     [[nodiscard]] const std::string& GetText(int index) const { return Definitions(index).Text(); }
     [[nodiscard]] TDefinitionKind GetKind(int index) const { return Definitions(index).GetKind(); }
@@ -164,7 +175,8 @@ public:
     [[nodiscard]] std::string GetDisplayName(int index) const;
 
     bool FindConstant(std::string_view name, Extended& value) const;
-    bool FindFunction(std::string_view name, std::unique_ptr<TCustomFuncEvaluator>& evaluator) const;
+    bool FindFunction(std::string_view name,
+                      std::unique_ptr<TCustomFuncEvaluator>& evaluator) const;
 
 private:
     TParserDefinitions& FOwner;
@@ -191,7 +203,8 @@ public:
     [[nodiscard]] const std::string& GroupNames(int index) const { return FGroups.Keys(index); }
 
     bool FindConstant(std::string_view name, Extended& value) const;
-    bool FindFunction(std::string_view name, std::unique_ptr<TCustomFuncEvaluator>& evaluator) const;
+    bool FindFunction(std::string_view name,
+                      std::unique_ptr<TCustomFuncEvaluator>& evaluator) const;
 
     [[nodiscard]] int ConstantCount() const noexcept { return FConstants.Count(); }
     [[nodiscard]] const std::string& ConstantNames(int index) const

@@ -56,8 +56,7 @@ bool IsLeap(int y) noexcept
 
 unsigned DaysInMonth(int y, unsigned m) noexcept
 {
-    static constexpr std::array<unsigned, 12> kDays{31, 28, 31, 30, 31, 30,
-                                                    31, 31, 30, 31, 30, 31};
+    static constexpr std::array<unsigned, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
 }
 
@@ -190,8 +189,8 @@ bool ScanTime(TScanner& s, const TRegionalSettings& rs, Extended& time)
     }
     if (h > 23 || minute > 59 || second > 59)
         return false;
-    time = (static_cast<Extended>(h) * 3600000 + minute * 60000 + second * 1000 + msec) /
-           86400000.0L;
+    time =
+        (static_cast<Extended>(h) * 3600000 + minute * 60000 + second * 1000 + msec) / 86400000.0L;
     return true;
 }
 
@@ -200,7 +199,8 @@ bool ScanTime(TScanner& s, const TRegionalSettings& rs, Extended& time)
 long DateToSerial(int year, unsigned month, unsigned day) noexcept
 {
     using namespace std::chrono;
-    const sys_days date{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
+    const sys_days date{std::chrono::year{year} / std::chrono::month{month} /
+                        std::chrono::day{day}};
     const sys_days epoch{std::chrono::year{1899} / December / 30};
     return static_cast<long>((date - epoch).count());
 }

@@ -47,13 +47,13 @@ namespace {
 
 constexpr std::array<std::string_view, 5> kUnaryOps{"-", "+", "!", "~", "NOT"};
 constexpr std::array<std::string_view, 2> kPowerOps{"^", "**"};
-constexpr std::array<std::string_view, 17> kTermOps{"%*", "%/",  "*",  "/",   "\\", "DIV",
-                                                    "%",  "MOD", "&",  "AND", "&&", "<<",
+constexpr std::array<std::string_view, 17> kTermOps{"%*",  "%/",  "*",  "/",   "\\", "DIV",
+                                                    "%",   "MOD", "&",  "AND", "&&", "<<",
                                                     "SHL", "LSH", ">>", "SHR", "RSH"};
-constexpr std::array<std::string_view, 11> kSumOps{"+%?", "-%?", "+%", "-%", "+", "-",
+constexpr std::array<std::string_view, 11> kSumOps{"+%?", "-%?", "+%", "-%", "+",  "-",
                                                    "||",  "|",   "OR", "^^", "XOR"};
-constexpr std::array<std::string_view, 9> kRelationOps{"<=", ">=", "==", "=", "!=",
-                                                       "<>", "<",  ">",  "?"};
+constexpr std::array<std::string_view, 9> kRelationOps{
+    "<=", ">=", "==", "=", "!=", "<>", "<", ">", "?"};
 
 const TOperatorTable kUnaryTable{kUnaryOps};
 const TOperatorTable kPowerTable{kPowerOps};
@@ -80,7 +80,19 @@ enum TTermOp {
     toShr2,
     toShr3
 };
-enum TSumOp { soAddPct2, soSubPct2, soAddPct, soSubPct, soAdd, soSub, soLogOr, soOr, soOr2, soXor, soXor2 };
+enum TSumOp {
+    soAddPct2,
+    soSubPct2,
+    soAddPct,
+    soSubPct,
+    soAdd,
+    soSub,
+    soLogOr,
+    soOr,
+    soOr2,
+    soXor,
+    soXor2
+};
 enum TRelOp { roLE, roGE, roEQ, roEQ2, roNE, roNE2, roLT, roGT, roCond };
 
 constexpr std::string_view kDigitsAll = "0123456789ABCDEF";
@@ -268,9 +280,9 @@ bool TryDecimalToFloat(const std::string& text, char separator, Extended& value)
     std::size_t i = 0;
     const std::size_t n = text.size();
     std::uint64_t mantissa = 0;
-    int significant = 0;  // digits in the mantissa, leading zeros not counted
-    int scale = 0;        // power of ten the mantissa is to be multiplied with
-    bool exact = true;    // the mantissa holds every digit
+    int significant = 0; // digits in the mantissa, leading zeros not counted
+    int scale = 0;       // power of ten the mantissa is to be multiplied with
+    bool exact = true;   // the mantissa holds every digit
     const auto digit = [&](bool fraction) {
         const int d = text[i] - '0';
         if (significant < 19) {
@@ -1003,8 +1015,8 @@ Extended TExpressionParser::ParseCase()
     const Extended selector = ParseRelation();
     if (Cur() != ':')
         RaiseError(ceExpected, ":");
-    const auto k = static_cast<std::int32_t>(static_cast<std::uint32_t>(
-        static_cast<std::uint64_t>(CheckedTrunc(selector))));
+    const auto k = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(CheckedTrunc(selector))));
     Extended result = 0;
     std::int64_t i = 0;
     do {

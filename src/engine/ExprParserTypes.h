@@ -168,8 +168,8 @@ struct TRegionalSettings {
     char DecimalSeparator = '.';
     char ThousandSeparator = ',';
     std::string CurrencyString = "$";
-    int CurrencyFormat = 0;    ///< positive pattern 0..3
-    int NegCurrFormat = 1;     ///< negative pattern 0..15
+    int CurrencyFormat = 0; ///< positive pattern 0..3
+    int NegCurrFormat = 1;  ///< negative pattern 0..15
     std::string ShortDateFormat = "M/d/yyyy";
     char DateSeparator = '/';
     std::string LongTimeFormat = "H:mm:ss";

@@ -1,6 +1,5 @@
 #include "engine/EvalStack.h"
 #include "engine/ExprParser.h"
-
 #include "support/TestRegistry.h"
 
 #include <string>

@@ -1,0 +1,115 @@
+// Throughput of the console calculator as a whole process: the corpus piped through it with
+// its default output, next to a muparser-based line reader doing the same.
+#include "BenchCorpus.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <spawn.h>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+/// Runs a program with the corpus file on standard input and its output thrown away; false
+/// when it could not start or died of a signal.
+bool RunOnCorpus(const std::vector<std::string>& command)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, ZEMBRICAL_BENCH_CORPUS, O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& arg : command)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        return false;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status);
+}
+
+/// An empty folder, so that no definition files take part.
+const std::string& EmptyDefinitionsFolder()
+{
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/zembrical-bench-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        return std::string(pattern);
+    }();
+    return folder;
+}
+
+void RunProcessBenchmark(benchmark::State& state, const std::vector<std::string>& command)
+{
+    const std::size_t lines = calc::bench::Corpus().size();
+    for (auto _ : state)
+        if (!RunOnCorpus(command))
+            state.SkipWithError("the program did not run to its end");
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));
+}
+
+void BM_Process_ZembricalCli(benchmark::State& state)
+{
+    RunProcessBenchmark(state, {ZEMBRICAL_CLI_PATH, "--no-options", "--angle=rad",
+                                "--definitions=" + EmptyDefinitionsFolder()});
+}
+BENCHMARK(BM_Process_ZembricalCli)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_Process_muparserReader(benchmark::State& state)
+{
+    RunProcessBenchmark(state, {ZEMBRICAL_MUPARSER_READER_PATH});
+}
+BENCHMARK(BM_Process_muparserReader)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+/// Keeps each run's throughput so that the ratio can be printed after the table.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const auto it = run.counters.find("items_per_second");
+            if (it != run.counters.end())
+                FRates[run.benchmark_name()] = it->second;
+        }
+    }
+    std::map<std::string, double> FRates;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto find = [&reporter](const char* prefix) {
+        for (const auto& [name, rate] : reporter.FRates)
+            if (name.rfind(prefix, 0) == 0)
+                return rate;
+        return 0.0;
+    };
+    const double ours = find("BM_Process_ZembricalCli");
+    const double peer = find("BM_Process_muparserReader");
+    if (ours > 0 && peer > 0)
+        std::printf("Console calculator: %.0f expressions/s, muparser reader %.0f/s, ratio %.2fx "
+                    "(target 5x)\n",
+                    ours, peer, ours / peer);
+    ::rmdir(EmptyDefinitionsFolder().c_str());
+    benchmark::Shutdown();
+    return 0;
+}

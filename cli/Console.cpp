@@ -1,0 +1,118 @@
+#include "Console.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace calc::cli {
+
+namespace {
+
+constexpr std::size_t kOutputChunk = 1 << 16;
+constexpr std::size_t kReadChunk = 1 << 16;
+
+bool SameFile(int fd1, int fd2)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::fstat(fd1, &a) == 0 && ::fstat(fd2, &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+void WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // a closed pipe or a full disk: nobody is left to tell
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace
+
+TConsoleOutput::TConsoleOutput()
+    : FTerminal(::isatty(STDOUT_FILENO) != 0),
+      FSharedWithErrors(SameFile(STDOUT_FILENO, STDERR_FILENO))
+{
+    FBuffer.reserve(kOutputChunk + 4096);
+}
+
+void TConsoleOutput::EndItem()
+{
+    if (FTerminal || FBuffer.size() >= kOutputChunk)
+        Flush();
+}
+
+void TConsoleOutput::Flush()
+{
+    if (FBuffer.empty())
+        return;
+    // Anything printed through stdio (by readline) goes first.
+    std::fflush(stdout);
+    WriteAll(STDOUT_FILENO, FBuffer);
+    FBuffer.clear();
+}
+
+void TConsoleOutput::Error(std::string_view line)
+{
+    if (FSharedWithErrors)
+        Flush();
+    std::string text(line);
+    text.push_back('\n');
+    std::fflush(stderr);
+    WriteAll(STDERR_FILENO, text);
+}
+
+bool TLineReader::Fill()
+{
+    if (FStart > 0) {
+        FBuffer.erase(FBuffer.begin(), FBuffer.begin() + static_cast<std::ptrdiff_t>(FStart));
+        FStart = 0;
+    }
+    if (OnWait)
+        OnWait();
+    const std::size_t used = FBuffer.size();
+    FBuffer.resize(used + kReadChunk);
+    ssize_t n;
+    do
+        n = ::read(FFd, FBuffer.data() + used, kReadChunk);
+    while (n < 0 && errno == EINTR);
+    FBuffer.resize(used + static_cast<std::size_t>(n > 0 ? n : 0));
+    if (n < 0)
+        FErrorText = std::strerror(errno);
+    if (n <= 0)
+        FEnd = true;
+    return n > 0;
+}
+
+bool TLineReader::ReadLine(std::string& line)
+{
+    for (;;) {
+        const char* begin = FBuffer.data() + FStart;
+        const std::size_t available = FBuffer.size() - FStart;
+        const void* newline = available > 0 ? std::memchr(begin, '\n', available) : nullptr;
+        if (newline != nullptr || (FEnd && available > 0)) {
+            std::size_t length =
+                newline != nullptr
+                    ? static_cast<std::size_t>(static_cast<const char*>(newline) - begin)
+                    : available;
+            FStart += length + (newline != nullptr ? 1 : 0);
+            if (length > 0 && begin[length - 1] == '\r')
+                --length;
+            line.assign(begin, length);
+            return true;
+        }
+        if (FEnd || !Fill()) {
+            if (FBuffer.size() == FStart)
+                return false;
+        }
+    }
+}
+
+} // namespace calc::cli

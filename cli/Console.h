@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace calc::cli {
+
+/// Collects standard output and writes it in large pieces; Flush writes it out at once.
+/// Error lines go to standard error unbuffered, after the pending output when both streams
+/// reach the same file, so their order survives "2>&1".
+class TConsoleOutput {
+public:
+    TConsoleOutput();
+    ~TConsoleOutput() { Flush(); }
+    TConsoleOutput(const TConsoleOutput&) = delete;
+    TConsoleOutput& operator=(const TConsoleOutput&) = delete;
+
+    [[nodiscard]] std::string& Buffer() noexcept { return FBuffer; }
+    /// Ends one expression's output: written at once on a terminal, else when enough gathered.
+    void EndItem();
+    void Flush();
+    /// Writes one UTF-8 line (a line end is added) to standard error.
+    void Error(std::string_view line);
+
+private:
+    std::string FBuffer;
+    bool FTerminal;
+    bool FSharedWithErrors;
+};
+
+/// Reads lines from a file descriptor through its own buffer. Before it would wait for more
+/// input, OnWait runs (the caller flushes its output), so a program that talks to the
+/// calculator line by line through pipes gets each answer before it sends the next question.
+class TLineReader {
+public:
+    explicit TLineReader(int fd) : FFd(fd) {}
+
+    std::function<void()> OnWait;
+    /// The next line without its line end (LF, CR LF); false at the end of the input.
+    bool ReadLine(std::string& line);
+    /// The read failed (not the end of the input); errno-style text in ErrorText.
+    [[nodiscard]] bool Failed() const noexcept { return !FErrorText.empty(); }
+    [[nodiscard]] const std::string& ErrorText() const noexcept { return FErrorText; }
+
+private:
+    bool Fill();
+
+    int FFd;
+    std::vector<char> FBuffer;
+    std::size_t FStart = 0;
+    bool FEnd = false;
+    std::string FErrorText;
+};
+
+} // namespace calc::cli

@@ -1,0 +1,119 @@
+#include "Interactive.h"
+
+#include "Console.h"
+#include "ConsoleCalculator.h"
+#include "TextEncoding.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <readline/history.h>
+#include <readline/readline.h>
+#include <unistd.h>
+
+namespace calc::cli {
+
+namespace {
+
+constexpr const char* kPrompt = "> ";
+constexpr int kPromptWidth = 2;
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int)
+{
+    gInterrupted = 1;
+}
+
+/// Ctrl-C abandons the line being typed and starts a fresh one, as shells do.
+int OnSignalEvent()
+{
+    if (gInterrupted == 0)
+        return 0;
+    gInterrupted = 0;
+    std::fputs("^C", rl_outstream);
+    rl_replace_line("", 0);
+    rl_point = 0;
+    rl_mark = 0;
+    rl_crlf();
+    rl_on_new_line();
+    rl_redisplay();
+    return 0;
+}
+
+/// Installs the session's terminal behaviour and restores the previous one on exit.
+class TReadlineSession {
+public:
+    TReadlineSession()
+    {
+        rl_readline_name = "zembrical-cli";
+        // Expressions have no file names to complete: Tab is just a blank.
+        rl_bind_key('\t', rl_insert);
+        // With the results going to a file the prompt and echo stay on the terminal.
+        if (::isatty(STDOUT_FILENO) == 0)
+            rl_outstream = stderr;
+        rl_catch_signals = 0;
+        rl_signal_event_hook = OnSignalEvent;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = 0; // no restart: the read must return so the hook runs
+        ::sigaction(SIGINT, &action, &FPrevious);
+        using_history();
+    }
+    ~TReadlineSession()
+    {
+        ::sigaction(SIGINT, &FPrevious, nullptr);
+        clear_history();
+    }
+    TReadlineSession(const TReadlineSession&) = delete;
+    TReadlineSession& operator=(const TReadlineSession&) = delete;
+
+private:
+    struct sigaction FPrevious {};
+};
+
+bool IsQuitCommand(std::string_view line)
+{
+    const std::string_view word = Trim(line);
+    return AnsiSameText(word, "quit") || AnsiSameText(word, "exit");
+}
+
+} // namespace
+
+bool RunInteractive(TConsoleCalculator& calculator, TConsoleOutput& output, bool allFormats)
+{
+    TReadlineSession session;
+    output.Error(Format("Zembrical Calculator %s. Type an expression; \"quit\" or Ctrl-D leaves.",
+                        ZEMBRICAL_VERSION));
+    bool allOk = true;
+    for (;;) {
+        const std::unique_ptr<char, decltype(&std::free)> input(readline(kPrompt), &std::free);
+        if (input == nullptr) {
+            // Ctrl-D: end the prompt line so the shell's prompt starts on its own.
+            std::fputs("\n", rl_outstream);
+            break;
+        }
+        const std::string_view line(input.get());
+        if (Trim(line).empty())
+            continue;
+        add_history(input.get());
+        if (IsQuitCommand(line))
+            break;
+        const TEvaluation e = calculator.Evaluate(line);
+        if (e.Ok) {
+            AppendNamedResults(output.Buffer(), calculator.Results(), e.Value, !allFormats);
+            output.Flush();
+            continue;
+        }
+        allOk = false;
+        const TLatin1Result echoed = Utf8ToLatin1(line);
+        output.Error(CaretLine(echoed.Text, e.Pos, kPromptWidth));
+        output.Error("error: " + Latin1ToUtf8(e.Message));
+    }
+    output.Flush();
+    return allOk;
+}
+
+} // namespace calc::cli
