@@ -75,41 +75,10 @@ void BM_Process_muparserReader(benchmark::State& state)
 }
 BENCHMARK(BM_Process_muparserReader)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-/// Keeps each run's throughput so that the ratio can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto it = run.counters.find("items_per_second");
-            if (it != run.counters.end())
-                FRates[run.benchmark_name()] = it->second;
-        }
-    }
-    std::map<std::string, double> FRates;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto find = [&reporter](const char* prefix) {
-        for (const auto& [name, rate] : reporter.FRates)
-            if (name.rfind(prefix, 0) == 0)
-                return rate;
-        return 0.0;
-    };
-    const double ours = find("BM_Process_ZembricalCli");
-    const double peer = find("BM_Process_muparserReader");
-    if (ours > 0 && peer > 0)
-        std::printf("Console calculator: %.0f expressions/s, muparser reader %.0f/s, ratio %.2fx "
-                    "(target 5x)\n",
-                    ours, peer, ours / peer);
-    ::rmdir(EmptyDefinitionsFolder().c_str());
-    benchmark::Shutdown();
-    return 0;
+    return calc::bench::RunWithRatio(argc, argv, "Console calculator", "BM_Process_ZembricalCli",
+                                     "muparser reader", "BM_Process_muparserReader");
 }

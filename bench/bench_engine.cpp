@@ -115,34 +115,10 @@ void BM_LookupInLargeGroup(benchmark::State& state)
 }
 BENCHMARK(BM_LookupInLargeGroup);
 
-/// Keeps each run's throughput so that the ratio can be printed after the table.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            const auto it = run.counters.find("items_per_second");
-            if (it != run.counters.end())
-                FRates[run.benchmark_name()] = it->second;
-        }
-    }
-    std::map<std::string, double> FRates;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.FRates.find("BM_OneShot_Zembrical");
-    const auto peer = reporter.FRates.find("BM_OneShot_muparser");
-    if (ours != reporter.FRates.end() && peer != reporter.FRates.end() && peer->second > 0)
-        std::printf("One-shot evaluation: %.0f expressions/s, muparser %.0f/s, ratio %.2fx "
-                    "(target 5x)\n",
-                    ours->second, peer->second, ours->second / peer->second);
-    benchmark::Shutdown();
-    return 0;
+    return calc::bench::RunWithRatio(argc, argv, "One-shot evaluation", "BM_OneShot_Zembrical",
+                                     "muparser", "BM_OneShot_muparser");
 }

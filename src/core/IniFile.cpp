@@ -11,24 +11,13 @@ namespace calc {
 
 namespace {
 
-int HexDigit(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool ReadHex(std::string_view digits, bool negative, int& value) noexcept
 {
     if (digits.empty())
         return false;
     std::uint32_t n = 0;
     for (const char c : digits) {
-        const int d = HexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0 || (n >> 28) != 0)
             return false;
         n = (n << 4) | static_cast<std::uint32_t>(d);

@@ -25,17 +25,6 @@ TFields ToFields(const TWindowPlacement& p) noexcept
             u(p.NormalPosition.Bottom)};
 }
 
-int HexValue(char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::array<std::uint8_t, kWindowPlacementSize>
@@ -85,8 +74,8 @@ bool TextToPlacement(std::string_view text, TWindowPlacement& placement)
         return false;
     std::array<std::uint8_t, kWindowPlacementSize> bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int high = HexValue(text[2 * i]);
-        const int low = HexValue(text[2 * i + 1]);
+        const int high = HexDigitValue(text[2 * i]);
+        const int low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         bytes[i] = static_cast<std::uint8_t>(high * 16 + low);

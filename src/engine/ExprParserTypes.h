@@ -162,6 +162,18 @@ inline Extended CheckedValue(Extended value)
     return c >= '0' && c <= '9';
 }
 
+/// The value of a hexadecimal digit in either letter case, or -1.
+[[nodiscard]] constexpr int HexDigitValue(char c) noexcept
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 /// The host's regional settings as the engine and the result formats use them. The front ends
 /// fill it from the host locale; the defaults are the invariant set.
 struct TRegionalSettings {

@@ -1,5 +1,5 @@
 #include "CliProcess.h"
-#include "core/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -32,23 +32,24 @@ class CliProcess : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        fs::create_directory(FHome.Path() / "config");
-        fs::create_directory(FHome.Path() / "defs");
-        FEnv = {{"HOME", FHome.Path().string()},
-                {"XDG_CONFIG_HOME", (FHome.Path() / "config").string()},
+        fs::create_directory(fs::path(FHome.Path()) / "config");
+        fs::create_directory(fs::path(FHome.Path()) / "defs");
+        FEnv = {{"HOME", FHome.Path()},
+                {"XDG_CONFIG_HOME", (FHome / "config")},
                 {"LC_ALL", "C"},
                 {"PATH", "/usr/bin:/bin"}};
     }
 
     TProcessResult Run(std::vector<std::string> args, const std::string& input = {})
     {
-        args.insert(args.begin(), "--definitions=" + (FHome.Path() / "defs").string());
+        args.insert(args.begin(), "--definitions=" + (FHome / "defs"));
         return RunProcess(ZEMBRICAL_CLI_PATH, args, input, FEnv);
     }
 
     std::string Options() const
     {
-        return (FHome.Path() / "config" / "Zembrical Calculator" / "Options.ini").string();
+        return (fs::path(FHome.Path()) / "config" / "Zembrical Calculator" / "Options.ini")
+            .string();
     }
     void WriteOptions(const std::string& text)
     {
@@ -57,7 +58,7 @@ protected:
     }
     std::string DefsFile(const std::string& name) const
     {
-        return (FHome.Path() / "defs" / name).string();
+        return (fs::path(FHome.Path()) / "defs" / name).string();
     }
 
     /// The files below the home folder, to prove nothing was written.
@@ -292,8 +293,8 @@ TEST_F(CliProcess, NoOptionsIgnoresTheOptionsFile)
 TEST_F(CliProcess, OptionsFileFromTheHomeFolderWhenNoXdgFolderIsSet)
 {
     FEnv.erase("XDG_CONFIG_HOME");
-    fs::create_directories(FHome.Path() / ".config" / "Zembrical Calculator");
-    WriteAll((FHome.Path() / ".config" / "Zembrical Calculator" / "Options.ini").string(),
+    fs::create_directories(fs::path(FHome.Path()) / ".config" / "Zembrical Calculator");
+    WriteAll((fs::path(FHome.Path()) / ".config" / "Zembrical Calculator" / "Options.ini").string(),
              "[Results]\nDefault=5\n");
     EXPECT_EQ(Run({"255"}).Out, "FF\n");
 }
@@ -343,7 +344,7 @@ TEST_F(CliProcess, UnreadableOptionsFilePermissions)
 
 TEST_F(CliProcess, DefinitionsFolderAndDefineOptions)
 {
-    fs::create_directory(FHome.Path() / "defs" / "Units");
+    fs::create_directory(fs::path(FHome.Path()) / "defs" / "Units");
     WriteAll(DefsFile("Main.udf"), "; my constants\r\nk=1\r\ndouble(x)=x*2 ; twice\r\n");
     WriteAll(DefsFile("Units/Length.udf"), "inch=0.0254\r\n");
     const TProcessResult r = Run({"double(k)", "inch*100", "k"});
@@ -440,8 +441,8 @@ TEST_F(CliProcess, ErrorsKeepTheirPlaceWhenBothStreamsGoToOneFile)
 
 TEST_F(CliProcess, AnswersEachLineBeforeTheNextArrivesThroughPipes)
 {
-    TChildProcess child(ZEMBRICAL_CLI_PATH,
-                        {"--porcelain", "--definitions=" + (FHome.Path() / "defs").string()}, FEnv);
+    TChildProcess child(ZEMBRICAL_CLI_PATH, {"--porcelain", "--definitions=" + (FHome / "defs")},
+                        FEnv);
     child.Write("6*7\n");
     EXPECT_EQ(SplitTabs(child.ReadLine(10000)).at(1), "42");
     child.Write("1/0\n");
@@ -453,7 +454,7 @@ TEST_F(CliProcess, InteractiveSessionShowsFormatsAndCaret)
 {
     const std::vector<std::string> before = FilesInHome();
     const TProcessResult r =
-        RunOnTerminal(ZEMBRICAL_CLI_PATH, {"--definitions=" + (FHome.Path() / "defs").string()},
+        RunOnTerminal(ZEMBRICAL_CLI_PATH, {"--definitions=" + (FHome / "defs")},
                       {"255\r", "\r", "1/0\r", "quit\r"}, FEnv);
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Out.find("Decimal: 255\r\nHex: FF\r\nBin: 11111111\r\n"), std::string::npos)
@@ -466,9 +467,8 @@ TEST_F(CliProcess, InteractiveSessionShowsFormatsAndCaret)
 
 TEST_F(CliProcess, InteractiveSessionEndsAtEndOfInput)
 {
-    const TProcessResult r =
-        RunOnTerminal(ZEMBRICAL_CLI_PATH, {"--definitions=" + (FHome.Path() / "defs").string()},
-                      {"2+2\r", "\x04"}, FEnv);
+    const TProcessResult r = RunOnTerminal(
+        ZEMBRICAL_CLI_PATH, {"--definitions=" + (FHome / "defs")}, {"2+2\r", "\x04"}, FEnv);
     EXPECT_EQ(r.Status, 0);
     EXPECT_NE(r.Out.find("Decimal: 4"), std::string::npos) << r.Out;
 }

@@ -1,7 +1,7 @@
-#include "TempFolder.h"
 #include "core/CalcCore.h"
 #include "core/Paths.h"
 #include "definitions/FileEnum.h"
+#include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 
 #include <cmath>

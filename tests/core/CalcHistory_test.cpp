@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "core/CalcHistory.h"
+#include "support/TempFolder.h"
 
 #include <cmath>
 #include <filesystem>

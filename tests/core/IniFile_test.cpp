@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "core/IniFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "core/Paths.h"
 #include "engine/ExprParserTypes.h"
+#include "support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(SettingsDirTest, ConfigHomeFolderIsUsedAndCreated)
 {
-    const std::string config = (FFolder.Path() / "a" / "b").string();
+    const std::string config = (FFolder / "a/b");
     TEnvironmentVariable xdg("XDG_CONFIG_HOME", config.c_str());
     EXPECT_EQ(SettingsDir(), config + "/Zembrical Calculator/");
     EXPECT_TRUE(fs::is_directory(config + "/Zembrical Calculator"));
@@ -56,7 +56,7 @@ TEST_F(SettingsDirTest, ConfigHomeFolderIsUsedAndCreated)
 
 TEST_F(SettingsDirTest, HomeConfigFolderWhenConfigHomeIsUnset)
 {
-    const std::string home = FFolder.Path().string();
+    const std::string home = FFolder.Path();
     TEnvironmentVariable homeVar("HOME", home.c_str());
     TEnvironmentVariable xdg("XDG_CONFIG_HOME", nullptr);
     EXPECT_EQ(SettingsDir(), home + "/.config/Zembrical Calculator/");
@@ -65,7 +65,7 @@ TEST_F(SettingsDirTest, HomeConfigFolderWhenConfigHomeIsUnset)
 
 TEST_F(SettingsDirTest, RelativeConfigHomeIsIgnored)
 {
-    const std::string home = FFolder.Path().string();
+    const std::string home = FFolder.Path();
     TEnvironmentVariable homeVar("HOME", home.c_str());
     TEnvironmentVariable xdg("XDG_CONFIG_HOME", "relative/config");
     EXPECT_EQ(SettingsDir(), home + "/.config/Zembrical Calculator/");
@@ -73,7 +73,7 @@ TEST_F(SettingsDirTest, RelativeConfigHomeIsIgnored)
 
 TEST_F(SettingsDirTest, FolderIsCreatedAgainWhenRemoved)
 {
-    const std::string folder = (FFolder.Path() / "settings").string();
+    const std::string folder = (FFolder / "settings");
     SetSettingsDirOverride(folder);
     EXPECT_EQ(SettingsDir(), folder + "/");
     fs::remove(folder);
@@ -83,14 +83,14 @@ TEST_F(SettingsDirTest, FolderIsCreatedAgainWhenRemoved)
 
 TEST_F(SettingsDirTest, OverrideWithTrailingDelimiterKeepsOne)
 {
-    const std::string folder = (FFolder.Path() / "s").string() + "/";
+    const std::string folder = (FFolder / "s") + "/";
     SetSettingsDirOverride(folder);
     EXPECT_EQ(SettingsDir(), folder);
 }
 
 TEST_F(SettingsDirTest, FileInTheWayRaisesError)
 {
-    const std::string plain = (FFolder.Path() / "plain").string();
+    const std::string plain = (FFolder / "plain");
     test::WriteAll(plain, "x");
     SetSettingsDirOverride(plain + "/settings");
     EXPECT_THROW((void)SettingsDir(), EException);

@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "core/TextFile.h"
 #include "engine/ExprParserTypes.h"
+#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <csignal>
@@ -72,7 +72,7 @@ TEST(TextFileRead, FolderInsteadOfFileRaisesError)
 {
     TTempFolder folder;
     std::string text;
-    EXPECT_THROW((void)ReadTextFile(folder.Path().string(), text), EException);
+    EXPECT_THROW((void)ReadTextFile(folder.Path(), text), EException);
 }
 
 TEST(TextFileWrite, ReplacesFileAndLeavesNoTemporaryFile)

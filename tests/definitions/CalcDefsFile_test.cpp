@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "definitions/CalcDefsFile.h"
+#include "support/TempFolder.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "definitions/FileEnum.h"
 #include "engine/ExprParserTypes.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,6 +1,6 @@
-#include "TempFolder.h"
 #include "definitions/CalcDefsFile.h"
 #include "definitions/FileEnum.h"
+#include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 
 #include <gtest/gtest.h>

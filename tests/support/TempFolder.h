@@ -17,7 +17,7 @@ public:
     TTempFolder()
     {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "zembrical-defs-XXXXXX").string();
+            (std::filesystem::temp_directory_path() / "zembrical-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
         FPath = pattern;
@@ -41,6 +41,7 @@ public:
     {
         return FPath + "/" + std::string(relative);
     }
+    [[nodiscard]] std::string File(std::string_view relative) const { return *this / relative; }
 
     /// Writes the bytes exactly, creating missing folders.
     std::string Write(std::string_view relative, std::string_view bytes) const
@@ -80,10 +81,27 @@ inline std::string ReadBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+/// The text of a file; empty when it cannot be read.
+inline std::string ReadAll(const std::string& path)
+{
+    return ReadBytes(path);
+}
+
+inline void WriteAll(const std::string& path, std::string_view text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
 /// True when permission bits do not stop this process (it runs as root).
 inline bool PermissionsIgnored()
 {
     return ::geteuid() == 0;
+}
+
+inline bool PermissionsApply()
+{
+    return !PermissionsIgnored();
 }
 
 } // namespace calc::test
