@@ -30,6 +30,22 @@ std::string DefaultHistoryFileName()
     return SettingsDir() + kHistoryFileName;
 }
 
+/// Digits, name characters and blanks would change what expressions mean; a hand-edited options
+/// file may hold them, the program's own dialogs never write them.
+bool IsUsableSeparator(char c) noexcept
+{
+    return c != '\0' && !IsDigit(c) && !IsNameChar(c) && !IsSpaceChar(c);
+}
+
+TCharSet UsableSeparators(const TCharSet& set)
+{
+    TCharSet result;
+    for (const char c : set.Text())
+        if (IsUsableSeparator(c))
+            result.Include(c);
+    return result;
+}
+
 } // namespace
 
 char DefaultListSeparator() noexcept
@@ -310,14 +326,14 @@ void TCalcManager::LoadOptionsFromStream(std::istream& stream)
         // Only the three modes exist; anything else in a hand-edited file is ignored.
         if (mode >= 0 && mode <= 2)
             SetAngleMode(static_cast<TAngleMode>(mode));
-        const TCharSet decimals =
+        const TCharSet decimals = UsableSeparators(
             ini.ReadCharSet(kGeneral, "DecimalSeparator",
-                            TCharSet(std::string(1, RegionalSettings().DecimalSeparator)));
+                            TCharSet(std::string(1, RegionalSettings().DecimalSeparator))));
         if (!decimals.Empty())
             FParser.SetDecimalSeparators(decimals);
-        const std::string list =
-            ini.ReadString(kGeneral, "ListSeparator", "") + std::string(1, DefaultListSeparator());
-        FParser.SetListSeparator(list[0]);
+        const std::string list = ini.ReadString(kGeneral, "ListSeparator", "");
+        FParser.SetListSeparator(
+            !list.empty() && IsUsableSeparator(list[0]) ? list[0] : DefaultListSeparator());
         SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true));
         FHistory->SetLoadHistory(ini.ReadBool(kHistory, "LoadHistory", true));
         for (int i = 0; i < FResults.Count(); ++i) {

@@ -332,6 +332,8 @@ TEST_F(CalcManagerTest, OptionValuesAsRead)
         {"[General]\nListSeparator=;x\n", true, ';', "."},
         {"[General]\nDecimalSeparator=.,\n", true, ',', ".,"},
         {"; comment\nAutoEvaluate=0\n[General]\n", true, ',', "."},
+        {"[General]\nDecimalSeparator=1a .\nListSeparator=x\n", true, ',', "."},
+        {"[General]\nDecimalSeparator=\nListSeparator= \n", true, ',', "."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
