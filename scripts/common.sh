@@ -24,15 +24,24 @@ ensure_packages() {
 }
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libreadline-dev)
-GUI_PACKAGES=(qt6-base-dev libgl-dev)
+GUI_PACKAGES=(qt6-base-dev libgl-dev fonts-dejavu-core)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev clang
     libclang-rt-14-dev)
 
-# configure DIR [cmake args...]: configures once, then only rebuilds.
+# configure DIR [cmake args...]: configures the build folder; run every time, so that folders
+# added to the project since the last run are picked up (quick when nothing changed).
 configure() {
     local dir="$1"
     shift
-    if [ ! -f "$ROOT/$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "$@" >/dev/null
+    cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "$@" >/dev/null
+}
+
+# build DIR: builds quietly; on failure shows the end of the log and fails.
+build() {
+    local log="$ROOT/$1/build.log"
+    if ! cmake --build "$ROOT/$1" -j "$JOBS" >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "build of $1 failed"
+        return 1
     fi
 }

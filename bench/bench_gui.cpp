@@ -1,0 +1,148 @@
+// The desktop front end's speed: from a keystroke to the repainted results, and from the start
+// of the program to its first painted window.
+#include "core/CalcCore.h"
+#include "core/Paths.h"
+#include "definitions/ExprParserDefinitions.h"
+#include "engine/ExprParserFunc.h"
+#include "ui/CoreText.h"
+#include "ui/ExpressionView.h"
+#include "ui/Main.h"
+#include "ui/ResultsView.h"
+#include "widgets/RightAlignEdit.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+using namespace calc;
+
+/// Counts the paint events of a widget.
+class TPaintCounter final : public QObject {
+public:
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+void SendKey(QWidget* target, Qt::Key key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+}
+
+/// Types a digit and takes it back in turns, each time until the last result box repainted.
+void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& options,
+                                 const QString& expression)
+{
+    QTemporaryDir folder;
+    SetSettingsDirOverride(ToCore(folder.path()) + "/");
+    if (!options.isEmpty()) {
+        QFile file(folder.filePath(QStringLiteral("Options.ini")));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(options);
+    }
+    TCalcManagerSetup setup;
+    setup.LoadDefinitions = false;
+    setup.OptionsFileName = ToCore(folder.filePath(QStringLiteral("Options.ini")));
+    setup.HistoryFileName = ToCore(folder.filePath(QStringLiteral("History.txt")));
+    setup.DefaultFont = FontDataFromQFont(QApplication::font());
+    auto manager = std::make_unique<TCalcManager>(std::move(setup));
+    {
+        TfrmCalculator window(*manager);
+        window.show();
+        QCoreApplication::processEvents();
+        QWidget* editor = window.ExpressionView()->GetFocusControl();
+        const QList<TResultBox*> boxes = window.ResultsView()->Boxes();
+        if (boxes.isEmpty()) {
+            state.SkipWithError("no result box");
+            return;
+        }
+        for (const QChar c : expression)
+            SendKey(editor, Qt::Key_unknown, QString(c));
+        QCoreApplication::processEvents();
+        TPaintCounter painted;
+        boxes.last()->Field()->installEventFilter(&painted);
+        bool typeDigit = true;
+        for (auto _ : state) {
+            const int before = painted.Count;
+            if (typeDigit)
+                SendKey(editor, Qt::Key_7, QStringLiteral("7"));
+            else
+                SendKey(editor, Qt::Key_Backspace, QString());
+            typeDigit = !typeDigit;
+            while (painted.Count == before)
+                QCoreApplication::processEvents(QEventLoop::AllEvents);
+        }
+        boxes.last()->Field()->removeEventFilter(&painted);
+        state.counters["boxes"] = static_cast<double>(boxes.size());
+    }
+    manager.reset();
+    SetSettingsDirOverride({});
+}
+
+void BM_KeystrokeToRepaintedResults(benchmark::State& state)
+{
+    KeystrokeToRepaintedResults(state, {}, QStringLiteral("sin(30)*2+sqrt(16)/3-1234.5*12"));
+}
+
+void BM_KeystrokeToRepaintedResultsAllFormats(benchmark::State& state)
+{
+    QByteArray options = "[Results]\r\n";
+    for (int i = 0; i < 11; ++i)
+        options += QByteArray::number(i) + "=6,1,1," + QByteArray::number(i) + "\r\n";
+    KeystrokeToRepaintedResults(state, options, QStringLiteral("sin(30)*2+sqrt(16)/3-1234.5*12"));
+}
+
+/// The real program with an empty settings folder, until its first window has been painted.
+void BM_StartupToFirstWindow(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QTemporaryDir config;
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("ZEMBRICAL_QUIT_AFTER_SHOW"), QStringLiteral("1"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        process.setProcessEnvironment(env);
+        process.setStandardErrorFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        process.start(QStringLiteral(ZEMBRICAL_APP_PATH), QStringList());
+        if (!process.waitForFinished(10000) || process.exitCode() != 0) {
+            state.SkipWithError("the program did not start and quit");
+            return;
+        }
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+BENCHMARK(BM_KeystrokeToRepaintedResults)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeToRepaintedResultsAllFormats)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartupToFirstWindow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    calc::RegisterBuiltIns(calc::ParserDefinitions());
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

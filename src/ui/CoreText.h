@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/FontText.h"
+
+#include <QFont>
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QColor;
+class QWidget;
+
+namespace calc {
+
+/// Core text is ISO-8859-1, one byte per character.
+[[nodiscard]] inline QString FromCore(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+/// Characters outside ISO-8859-1 become "?", which the engine reports as an error.
+[[nodiscard]] inline std::string ToCore(const QString& text)
+{
+    const QByteArray bytes = text.toLatin1();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+/// The font of stored font attributes; an empty name keeps the application's family.
+[[nodiscard]] QFont ToQFont(const TFontData& data);
+/// The attributes of a font, for the manager's default font; color and character set default.
+[[nodiscard]] TFontData FontDataFromQFont(const QFont& font);
+/// A fixed color as it is; none for the host's interface colors and the special values.
+[[nodiscard]] std::optional<QColor> FixedColor(TColor color);
+
+/// Gives a text field the font and text color of stored font attributes. Interface colors
+/// follow the palette, so the text stays readable in dark color schemes.
+void ApplyFont(QWidget& widget, const TFontData& data);
+
+/// The height of one line of text in the font, as the views size their fields.
+[[nodiscard]] int TextLineHeight(const QFont& font);
+
+} // namespace calc

@@ -1,0 +1,368 @@
+#include "ui/ExpressionView.h"
+
+#include "core/CalcCore.h"
+#include "ui/CoreText.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <functional>
+#include <limits>
+
+namespace calc {
+
+namespace {
+
+constexpr int kMargin = 7;
+
+bool IsEnterKey(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods =
+        event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) &&
+           mods == Qt::NoModifier;
+}
+
+/// The one-line editor: Enter evaluates, and the focus never selects the text by itself.
+class TSingleLineEditor final : public QLineEdit {
+public:
+    TSingleLineEditor(QWidget* parent, std::function<void()> onEnter)
+        : QLineEdit(parent), FOnEnter(std::move(onEnter))
+    {
+        setMaxLength(std::numeric_limits<int>::max());
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (IsEnterKey(*event)) {
+            event->accept();
+            FOnEnter();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+    void focusInEvent(QFocusEvent*) override
+    {
+        // A tab focus would select everything; the caret stays where it was instead.
+        QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+        QLineEdit::focusInEvent(&plain);
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        // The selection outlives the focus: a command from elsewhere (a definition to insert)
+        // still wraps it.
+        const int start = selectionStart();
+        const int length = selectionLength();
+        const bool caretAtStart = cursorPosition() == start;
+        QLineEdit::focusOutEvent(event);
+        if (length > 0 && !hasSelectedText()) {
+            if (caretAtStart)
+                setSelection(start + length, -length);
+            else
+                setSelection(start, length);
+        }
+    }
+
+private:
+    std::function<void()> FOnEnter;
+};
+
+/// The multi-line editor: Enter evaluates instead of breaking the line; Tab does nothing.
+class TMultiLineEditor final : public QPlainTextEdit {
+public:
+    TMultiLineEditor(QWidget* parent, std::function<void()> onEnter)
+        : QPlainTextEdit(parent), FOnEnter(std::move(onEnter))
+    {
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        setTabChangesFocus(false);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
+            event->accept();
+            return;
+        }
+        if (IsEnterKey(*event)) {
+            event->accept();
+            FOnEnter();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    std::function<void()> FOnEnter;
+};
+
+/// The first "|" marks the caret; -1 when there is none.
+int CaretMark(const QString& text)
+{
+    return static_cast<int>(text.indexOf(QLatin1Char('|')));
+}
+
+} // namespace
+
+TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
+    : QWidget(parent), FManager(manager), FLayout(new QVBoxLayout(this)),
+      FResizeTimer(new QTimer(this))
+{
+    FResizeTimer->setSingleShot(true);
+    FResizeTimer->setInterval(0);
+    connect(FResizeTimer, &QTimer::timeout, this, [this] { SetMultiLine(IsTall()); });
+    setObjectName(QStringLiteral("ExpressionView"));
+    FLayout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    FLayout->setSpacing(0);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    FEditorExtra = 6;
+    UpdateFont();
+    FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace) {
+        InsertText(text, replace);
+    };
+    FManager.OnGotoError = [this](TCalcManager&, int pos) { GotoError(pos); };
+    CreateEditor();
+}
+
+TfrmExpressionView::~TfrmExpressionView()
+{
+    FManager.OnInsertText = nullptr;
+    FManager.OnGotoError = nullptr;
+}
+
+QString TfrmExpressionView::GetText() const
+{
+    if (const auto* line = qobject_cast<const QLineEdit*>(FEditor))
+        return line->text();
+    if (const auto* multi = qobject_cast<const QPlainTextEdit*>(FEditor))
+        return multi->toPlainText();
+    return {};
+}
+
+int TfrmExpressionView::CaretPosition() const
+{
+    return GetCaret().Position;
+}
+
+QString TfrmExpressionView::SelectedText() const
+{
+    if (const auto* line = qobject_cast<const QLineEdit*>(FEditor))
+        return line->selectedText();
+    if (const auto* multi = qobject_cast<const QPlainTextEdit*>(FEditor)) {
+        QString text = multi->textCursor().selectedText();
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        return text;
+    }
+    return {};
+}
+
+void TfrmExpressionView::SettingsChanged()
+{
+    UpdateFont();
+    SetMultiLine(IsTall());
+}
+
+void TfrmExpressionView::UpdateFont()
+{
+    const QFont font = ToQFont(FManager.Font());
+    setFont(font);
+    if (FEditor != nullptr)
+        ApplyFont(*FEditor, FManager.Font());
+    FLineHeight = TextLineHeight(font);
+    setMinimumHeight(FLineHeight + FEditorExtra + 2 * kMargin);
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor))
+        line->setFixedHeight(FLineHeight + FEditorExtra);
+}
+
+bool TfrmExpressionView::IsTall() const
+{
+    return height() > 2 * FLineHeight + FEditorExtra + 2 * kMargin;
+}
+
+void TfrmExpressionView::SetMultiLine(bool value)
+{
+    if (value == FMultiLine)
+        return;
+    FMultiLine = value;
+    CreateEditor();
+}
+
+void TfrmExpressionView::CreateEditor()
+{
+    QWidget* old = FEditor;
+    const auto onEnter = [this] { EnterPressed(); };
+    QWidget* editor = nullptr;
+    if (FMultiLine) {
+        editor = new TMultiLineEditor(this, onEnter);
+        FLayout->addWidget(editor, 1);
+    }
+    else {
+        auto* line = new TSingleLineEditor(this, onEnter);
+        line->setFixedHeight(FLineHeight + FEditorExtra);
+        editor = line;
+        FLayout->insertWidget(0, editor, 0, Qt::AlignTop);
+    }
+    editor->setObjectName(QStringLiteral("ExpressionEditor"));
+    ApplyFont(*editor, FManager.Font());
+    FEditor = editor;
+    editor->show();
+    if (old != nullptr) {
+        const bool wasActive = window()->focusWidget() == old;
+        const QString text = qobject_cast<QLineEdit*>(old) != nullptr
+                                 ? qobject_cast<QLineEdit*>(old)->text()
+                                 : qobject_cast<QPlainTextEdit*>(old)->toPlainText();
+        FEditor = old;
+        const TCaret caret = GetCaret();
+        FEditor = editor;
+        SetEditorText(text);
+        SetCaret(caret);
+        if (wasActive)
+            editor->setFocus(Qt::OtherFocusReason);
+        delete old;
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(editor))
+        connect(line, &QLineEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(editor))
+        connect(multi, &QPlainTextEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
+}
+
+void TfrmExpressionView::EditorChanged()
+{
+    FManager.SetExpression(ToCore(GetText()));
+    emit TextChanged();
+}
+
+void TfrmExpressionView::EnterPressed()
+{
+    FManager.Evaluate(false);
+}
+
+void TfrmExpressionView::InsertText(const std::string& coreText, bool replace)
+{
+    const QString text = FromCore(coreText);
+    const int mark = CaretMark(text);
+    if (replace) {
+        QString shown = text;
+        if (mark >= 0)
+            shown.remove(mark, 1);
+        SetEditorText(shown);
+        const int caret = mark >= 0 ? mark : static_cast<int>(shown.size());
+        SetCaret({caret, caret});
+    }
+    else {
+        const TCaret before = GetCaret();
+        const int start = std::min(before.Anchor, before.Position);
+        if (mark >= 0) {
+            QString inserted = text;
+            inserted.replace(mark, 1, SelectedText());
+            ReplaceSelection(inserted);
+            SetCaret({start + mark, start + mark});
+        }
+        else
+            ReplaceSelection(text);
+    }
+    PostFocus();
+}
+
+void TfrmExpressionView::GotoError(int pos)
+{
+    const int length = static_cast<int>(GetText().size());
+    const int caret = std::clamp(pos, 0, length);
+    SetCaret({caret, caret});
+    PostFocus();
+}
+
+void TfrmExpressionView::PostFocus()
+{
+    // Posted, so that the click that led here (in a list, on the status bar) ends first.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (FEditor != nullptr)
+                FEditor->setFocus(Qt::OtherFocusReason);
+        },
+        Qt::QueuedConnection);
+}
+
+void TfrmExpressionView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (isVisible())
+        FResizeTimer->start();
+}
+
+void TfrmExpressionView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    SetMultiLine(IsTall());
+}
+
+TfrmExpressionView::TCaret TfrmExpressionView::GetCaret() const
+{
+    if (const auto* line = qobject_cast<const QLineEdit*>(FEditor)) {
+        const int position = line->cursorPosition();
+        if (!line->hasSelectedText())
+            return {position, position};
+        const int start = line->selectionStart();
+        const int end = start + line->selectionLength();
+        return {position == start ? end : start, position};
+    }
+    if (const auto* multi = qobject_cast<const QPlainTextEdit*>(FEditor)) {
+        const QTextCursor cursor = multi->textCursor();
+        return {cursor.anchor(), cursor.position()};
+    }
+    return {};
+}
+
+void TfrmExpressionView::SetCaret(TCaret caret)
+{
+    const int length = static_cast<int>(GetText().size());
+    caret.Anchor = std::clamp(caret.Anchor, 0, length);
+    caret.Position = std::clamp(caret.Position, 0, length);
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
+        if (caret.Anchor == caret.Position)
+            line->setCursorPosition(caret.Position);
+        else
+            line->setSelection(caret.Anchor, caret.Position - caret.Anchor);
+    }
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(FEditor)) {
+        QTextCursor cursor = multi->textCursor();
+        cursor.setPosition(caret.Anchor);
+        cursor.setPosition(caret.Position, QTextCursor::KeepAnchor);
+        multi->setTextCursor(cursor);
+    }
+}
+
+void TfrmExpressionView::SetEditorText(const QString& text)
+{
+    // Replaced through the selection, so that Undo brings the old text back.
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
+        if (line->text() == text)
+            return;
+        line->selectAll();
+        line->insert(text);
+    }
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(FEditor)) {
+        if (multi->toPlainText() == text)
+            return;
+        QTextCursor cursor = multi->textCursor();
+        cursor.select(QTextCursor::Document);
+        cursor.insertText(text);
+        multi->setTextCursor(cursor);
+    }
+}
+
+void TfrmExpressionView::ReplaceSelection(const QString& text)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor))
+        line->insert(text);
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(FEditor))
+        multi->textCursor().insertText(text);
+}
+
+} // namespace calc

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "ui/FrameFocus.h"
+
+#include <QWidget>
+#include <string>
+
+class QTimer;
+class QVBoxLayout;
+
+namespace calc {
+
+class TCalcManager;
+
+/// The expression line. Hands every edit to the manager, evaluates on Enter and carries out
+/// the manager's requests to insert text and to show an error position. A view taller than two
+/// lines edits in a multi-line field instead.
+class TfrmExpressionView : public QWidget, public IFrameFocus {
+    Q_OBJECT
+public:
+    explicit TfrmExpressionView(TCalcManager& manager, QWidget* parent = nullptr);
+    ~TfrmExpressionView() override;
+
+    /// The editor's text; empty when there is no editor.
+    [[nodiscard]] QString GetText() const;
+    /// The editor.
+    [[nodiscard]] QWidget* GetFocusControl() const override { return FEditor; }
+    [[nodiscard]] bool IsMultiLine() const noexcept { return FMultiLine; }
+    [[nodiscard]] int LineHeight() const noexcept { return FLineHeight; }
+    /// The editor's caret offset.
+    [[nodiscard]] int CaretPosition() const;
+    /// The selected text of the editor.
+    [[nodiscard]] QString SelectedText() const;
+
+    /// The manager's settings changed: a new font may make the view single-line again.
+    void SettingsChanged();
+
+signals:
+    /// The editor's text changed (commands that depend on it are to be refreshed).
+    void TextChanged();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct TCaret {
+        int Anchor = 0;
+        int Position = 0;
+    };
+
+    void UpdateFont();
+    void SetMultiLine(bool value);
+    void CreateEditor();
+    [[nodiscard]] bool IsTall() const;
+    void InsertText(const std::string& text, bool replace);
+    void GotoError(int pos);
+    void PostFocus();
+    void EditorChanged();
+    void EnterPressed();
+
+    [[nodiscard]] TCaret GetCaret() const;
+    void SetCaret(TCaret caret);
+    void SetEditorText(const QString& text);
+    void ReplaceSelection(const QString& text);
+
+    TCalcManager& FManager;
+    QVBoxLayout* FLayout;
+    /// Decides the editor kind once a round of resizing is over: the window passes through
+    /// intermediate sizes when it fits itself to the results.
+    QTimer* FResizeTimer;
+    QWidget* FEditor = nullptr;
+    bool FMultiLine = false;
+    int FEditorExtra = 6;
+    int FLineHeight = 0;
+};
+
+} // namespace calc

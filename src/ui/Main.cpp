@@ -1,0 +1,341 @@
+#include "ui/Main.h"
+
+#include "core/CalcCore.h"
+#include "core/Paths.h"
+#include "ui/CoreText.h"
+#include "ui/ExpressionView.h"
+#include "ui/Layout.h"
+#include "ui/ResultsView.h"
+#include "widgets/AdvToolBar.h"
+#include "widgets/LayoutTools.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/StatusBar.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace calc {
+
+namespace {
+
+/// The client area the window is designed for.
+constexpr int kDesignWidth = 484;
+constexpr int kDesignHeight = 231;
+constexpr int kMinimumWidth = 240;
+
+} // namespace
+
+TfrmCalculator::TfrmCalculator(TCalcManager& manager, QWidget* parent)
+    : QMainWindow(parent), FManager(manager)
+{
+    setObjectName(QLatin1String(kMainWindowName));
+    setWindowTitle(tr("Zembrical Calculator"));
+    FUpdateTimer = new QTimer(this);
+    FUpdateTimer->setSingleShot(true);
+    FUpdateTimer->setInterval(0);
+    connect(FUpdateTimer, &QTimer::timeout, this, &TfrmCalculator::UpdateActions);
+    FStatusBar = new TStatusBar(this);
+    setStatusBar(FStatusBar);
+    connect(FStatusBar, &TStatusBar::ErrorDoubleClicked, this,
+            [this](int pos) { FManager.GotoError(pos); });
+    resize(kDesignWidth, kDesignHeight);
+
+    CreateActions();
+    FManager.SetOnAngleModeChange([this](TCalcManager&) { UpdateAngleMode(); });
+    FManager.OnStatus = [this](TCalcManager&, int code, int pos, const std::string& message) {
+        ShowStatus(code, pos, message);
+    };
+    FManager.SetOnShowError([this](TCalcManager&, const std::string& message) {
+        ShowErrorBox(isVisible() ? this : nullptr, FromCore(message));
+    });
+    LoadLayout();
+    CreateViews();
+    FManager.NotifyWindow = [this](int message) {
+        if (message == WM_SETTINGSCHANGED)
+            SettingsChanged();
+    };
+    // The window sees every key before the focused control does.
+    qApp->installEventFilter(this);
+    UpdateActions();
+}
+
+TfrmCalculator::~TfrmCalculator()
+{
+    qApp->removeEventFilter(this);
+    FManager.NotifyWindow = nullptr;
+    FManager.OnStatus = nullptr;
+    FManager.SetOnAngleModeChange(nullptr);
+    FManager.SetOnShowError(nullptr);
+    SaveLayout();
+    // The views leave the manager while their window still exists.
+    delete FMainPanel;
+    FMainPanel = nullptr;
+    FExpressionView = nullptr;
+    FResultsView = nullptr;
+}
+
+void TfrmCalculator::CreateViews()
+{
+    FMainPanel = new QWidget(this);
+    FMainPanel->setObjectName(QStringLiteral("MainPanel"));
+    FMainPanel->setMinimumWidth(kMinimumWidth);
+    auto* layout = new QVBoxLayout(FMainPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    FExpressionView = new TfrmExpressionView(FManager, FMainPanel);
+    FResultsView = new TfrmResultsView(FManager, actnCopyResult, actnResultFormats, FMainPanel);
+    layout->addWidget(FExpressionView, 1);
+    layout->addWidget(FResultsView, 0);
+    setCentralWidget(FMainPanel);
+    connect(FExpressionView, &TfrmExpressionView::TextChanged, this,
+            &TfrmCalculator::ScheduleUpdateActions);
+    connect(FResultsView, &TfrmResultsView::DefaultChanged, this,
+            &TfrmCalculator::ScheduleUpdateActions);
+    FitClientHeight();
+}
+
+void TfrmCalculator::FitClientHeight()
+{
+    // Menu bar, toolbar, the expression line at its least, every result box and the status bar.
+    const int needed = minimumSizeHint().height();
+    if (height() < needed && !IsMaximized(*this))
+        resize(width(), needed);
+}
+
+void TfrmCalculator::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (FShownOnce)
+        return;
+    FShownOnce = true;
+    if (QWidget* editor = FExpressionView->GetFocusControl())
+        editor->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+QMenu* TfrmCalculator::createPopupMenu()
+{
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menu bar and toolbar
+
+void TfrmCalculator::SetMenuBar(bool value)
+{
+    FMenuBar = value;
+    ShowMenuBar(value);
+    ScheduleUpdateActions();
+}
+
+bool TfrmCalculator::MenuBarShown() const
+{
+    return FMainMenu != nullptr && !FMainMenu->isHidden();
+}
+
+int TfrmCalculator::MenuBarHeight() const
+{
+    if (FMainMenu == nullptr)
+        return 0;
+    const int height = FMainMenu->heightForWidth(width());
+    return height > 0 ? height : FMainMenu->sizeHint().height();
+}
+
+void TfrmCalculator::ShowMenuBar(bool value)
+{
+    if (value == MenuBarShown())
+        return;
+    if (FMainMenu == nullptr)
+        BuildMainMenu();
+    // The window changes its height by the menu bar's, so the client area keeps its size.
+    const int delta = MenuBarHeight();
+    const bool adjust = !IsMaximized(*this);
+    if (value) {
+        if (adjust)
+            resize(width(), height() + delta);
+        FMainMenu->show();
+    }
+    else {
+        FMainMenu->hide();
+        if (adjust) {
+            ActivateLayouts(this);
+            resize(width(), height() - delta);
+        }
+    }
+    UpdateToolBarStyle();
+}
+
+void TfrmCalculator::SetToolbarVisible(bool value)
+{
+    if (value == (FToolBar != nullptr))
+        return;
+    if (value)
+        BuildToolBar();
+    else {
+        removeToolBar(FToolBar);
+        FToolBar->deleteLater();
+        FToolBar = nullptr;
+        FCopyResultItem = nullptr;
+        FCopyExpressionItem = nullptr;
+    }
+    ActivateLayouts(this);
+    ScheduleUpdateActions();
+}
+
+void TfrmCalculator::UpdateToolBarStyle()
+{
+    if (FToolBar == nullptr)
+        return;
+    FToolBar->SetGradient(FManager.GradientTheme());
+    FToolBar->SetTopEdge(MenuBarShown());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Status and settings
+
+void TfrmCalculator::ShowStatus(int code, int pos, const std::string& message)
+{
+    FStatusIsError = code != 0;
+    FStatusPos = pos;
+    FStatusText = FromCore(message);
+    FStatusBar->SetStatus(FStatusIsError, FStatusPos, FStatusText);
+    ScheduleUpdateActions();
+}
+
+void TfrmCalculator::SettingsChanged()
+{
+    UpdateToolBarStyle();
+    if (FExpressionView != nullptr)
+        FExpressionView->SettingsChanged();
+    if (FResultsView != nullptr)
+        FResultsView->SettingsChanged();
+    ActivateLayouts(this);
+    ScheduleUpdateActions();
+}
+
+void TfrmCalculator::ScheduleUpdateActions()
+{
+    if (!FUpdateTimer->isActive())
+        FUpdateTimer->start();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout file
+
+std::string TfrmCalculator::LayoutFileName()
+{
+    return SettingsDir() + kLayoutFileName;
+}
+
+void TfrmCalculator::LoadLayout()
+{
+    TLayoutSettings layout;
+    try {
+        layout = LoadLayoutFile(LayoutFileName(), PrimaryScreenSize());
+    }
+    catch (const EException&) {
+        // Without a settings folder the window starts with its defaults.
+    }
+    SetMenuBar(layout.MenuBar);
+    SetToolbarVisible(layout.ToolBar);
+    // New window flags make the window forget where it was put, so they go first.
+    SetStayOnTop(layout.StayOnTop);
+    if (layout.Placement)
+        ApplyPlacement(*this, *layout.Placement);
+    FToolsHeight = layout.ToolsHeight;
+    FToolIndex = layout.ToolIndex;
+}
+
+void TfrmCalculator::SaveLayout()
+{
+    // A menu bar shown only for a moment is not part of the stored size.
+    ShowMenuBar(FMenuBar);
+    TLayoutSettings layout;
+    layout.MenuBar = FMenuBar;
+    layout.ToolBar = FToolBar != nullptr;
+    layout.ToolsHeight = FToolsHeight;
+    layout.ToolIndex = FToolIndex;
+    layout.StayOnTop = StayOnTop();
+    layout.Placement = PlacementOfWindow(*this);
+    try {
+        SaveLayoutFile(LayoutFileName(), layout, PrimaryScreenSize());
+    }
+    catch (const EException& e) {
+        // The window is going away; there is nobody left to show a box to.
+        std::fprintf(stderr, "Zembrical Calculator: %s\n", e.what());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+bool TfrmCalculator::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::StatusTip:
+        FStatusBar->ShowHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    case QEvent::WindowDeactivate:
+        FAltAlone = false;
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+bool TfrmCalculator::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
+        type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease)
+        return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (target == nullptr || target->window() != this)
+        return false;
+    if (type == QEvent::MouseButtonRelease)
+        PreviewMouseRelease(target);
+    else
+        PreviewKey(*static_cast<QKeyEvent*>(event));
+    return false;
+}
+
+void TfrmCalculator::PreviewKey(const QKeyEvent& event)
+{
+    // An event passed on to the parents comes by again; every step here may safely repeat.
+    if (event.type() != QEvent::KeyRelease) {
+        FAltAlone = event.key() == Qt::Key_Alt;
+        return;
+    }
+    if (event.isAutoRepeat())
+        return;
+    if (event.key() == Qt::Key_Alt && FAltAlone) {
+        FAltAlone = false;
+        if (!FMenuBar)
+            ShowMenuBar(!MenuBarShown());
+    }
+    else if (event.key() == Qt::Key_Escape && !FMenuBar && MenuBarShown())
+        ShowMenuBar(false);
+    ScheduleUpdateActions();
+}
+
+void TfrmCalculator::PreviewMouseRelease(QWidget* target)
+{
+    ScheduleUpdateActions();
+    if (FMenuBar || !MenuBarShown() || FMainMenu->isAncestorOf(target) || target == FMainMenu)
+        return;
+    // Hidden once the click is done, so that the control clicked does not move under it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!FMenuBar)
+                ShowMenuBar(false);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace calc

@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+
+class QActionGroup;
+class QMenuBar;
+class QTimer;
+
+namespace calc {
+
+class TAdvToolBar;
+class TCalcManager;
+class TStatusBar;
+class TfrmExpressionView;
+class TfrmResultsView;
+
+/// The address the "Visit Zembrix's Website" command opens.
+inline constexpr const char* kWebSiteAddress = "https://zembrical.example.org/";
+/// The help file beside the program.
+inline constexpr const char* kHelpFileName = "Zembrix.chm";
+
+/// The program's main window: hosts the views, owns every command and talks to the calculator
+/// manager on the user's behalf.
+class TfrmCalculator : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmCalculator(TCalcManager& manager, QWidget* parent = nullptr);
+    /// Stops listening to the manager and saves the layout.
+    ~TfrmCalculator() override;
+
+    // Every command, shared by menus, toolbar and pop-up menus.
+    QAction* actnEvaluate = nullptr;
+    QAction* actnEvaluateRefresh = nullptr;
+    QAction* actnAutoEvaluate = nullptr;
+    QAction* actnResultFormats = nullptr;
+    QAction* actnOptions = nullptr;
+    QAction* actnCopyResult = nullptr;
+    QAction* actnCopyExpression = nullptr;
+    /// The toolbar's "Copy" button: runs the first enabled copy command.
+    QAction* actnCopy = nullptr;
+    /// The toolbar's "View" drop-down.
+    QAction* actnView = nullptr;
+    QAction* actnSwitchAngleMode = nullptr;
+    QAction* actnAngleModeDeg = nullptr;
+    QAction* actnAngleModeRad = nullptr;
+    QAction* actnAngleModeGrad = nullptr;
+    QAction* actnViewMenuBar = nullptr;
+    QAction* actnViewToolBar = nullptr;
+    QAction* actnStayOnTop = nullptr;
+    QAction* actnHelpContents = nullptr;
+    QAction* actnHelpWebSite = nullptr;
+    QAction* actnHelpAbout = nullptr;
+    QAction* actnFileExit = nullptr;
+    QAction* actnEditSelectAll = nullptr;
+    /// The tool commands; their views come with the tools area.
+    QAction* actnHistory = nullptr;
+    QAction* actnDefinitions = nullptr;
+
+    [[nodiscard]] TfrmExpressionView* ExpressionView() const noexcept { return FExpressionView; }
+    [[nodiscard]] TfrmResultsView* ResultsView() const noexcept { return FResultsView; }
+    [[nodiscard]] TStatusBar* StatusBar() const noexcept { return FStatusBar; }
+    [[nodiscard]] QWidget* MainPanel() const noexcept { return FMainPanel; }
+    /// None while the toolbar is hidden.
+    [[nodiscard]] TAdvToolBar* ToolBar() const noexcept { return FToolBar; }
+    /// The menu bar; none until it is first shown.
+    [[nodiscard]] QMenuBar* MainMenu() const noexcept { return FMainMenu; }
+
+    /// The user's setting: menu bar shown permanently.
+    [[nodiscard]] bool MenuBarSetting() const noexcept { return FMenuBar; }
+    void SetMenuBar(bool value);
+    /// Whether a menu bar is shown at this moment (also for a moment while the setting is off).
+    [[nodiscard]] bool MenuBarShown() const;
+    void SetToolbarVisible(bool value);
+    [[nodiscard]] bool StayOnTop() const;
+    void SetStayOnTop(bool value);
+    [[nodiscard]] int ToolsHeight() const noexcept { return FToolsHeight; }
+    [[nodiscard]] int ToolIndex() const noexcept { return FToolIndex; }
+
+    /// "Layout.ini" in the settings folder.
+    [[nodiscard]] static std::string LayoutFileName();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    /// No toolbar menu: the toolbar is switched by its own command.
+    QMenu* createPopupMenu() override;
+
+private:
+    void CreateActions();
+    void CreateEvaluateActions();
+    void CreateCopyActions();
+    void CreateAngleModeActions();
+    void CreateViewActions();
+    void CreateHelpActions();
+    void BuildMainMenu();
+    void ShowMenuBar(bool value);
+    [[nodiscard]] int MenuBarHeight() const;
+    void BuildToolBar();
+    void UpdateToolBarStyle();
+    void CreateViews();
+    void FitClientHeight();
+
+    void ScheduleUpdateActions();
+    void UpdateActions();
+    void UpdateAngleMode();
+    void ShowStatus(int code, int pos, const std::string& message);
+    void SettingsChanged();
+    void LoadLayout();
+    void SaveLayout();
+    void PreviewKey(const QKeyEvent& event);
+    void PreviewMouseRelease(QWidget* target);
+
+    void CopyResult();
+    void CopyExpression();
+    void RunFirstCopy();
+    void SwitchAngleMode();
+    void SelectAll();
+    void ShowHelp();
+    void VisitWebSite();
+    void ShowAbout();
+
+    TCalcManager& FManager;
+    bool FStatusIsError = false;
+    int FStatusPos = 0;
+    QString FStatusText;
+    QMenuBar* FMainMenu = nullptr;
+    bool FMenuBar = false;
+    bool FAltAlone = false;
+    TAdvToolBar* FToolBar = nullptr;
+    QAction* FCopyResultItem = nullptr;
+    QAction* FCopyExpressionItem = nullptr;
+    QWidget* FMainPanel = nullptr;
+    TfrmExpressionView* FExpressionView = nullptr;
+    TfrmResultsView* FResultsView = nullptr;
+    TStatusBar* FStatusBar = nullptr;
+    QActionGroup* FAngleModes = nullptr;
+    QTimer* FUpdateTimer = nullptr;
+    bool FShownOnce = false;
+    int FToolsHeight = 203;
+    int FToolIndex = -1;
+};
+
+} // namespace calc

@@ -1,0 +1,344 @@
+#include "core/CalcCore.h"
+#include "ui/CoreText.h"
+#include "ui/ExpressionView.h"
+#include "ui/Main.h"
+#include "widgets/AdvToolBar.h"
+#include "widgets/MessageBoxes.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QUrl>
+
+namespace calc {
+
+namespace {
+
+/// A command with its caption, shortcut and hint; a hint "tip|long" gives the tooltip and the
+/// long text of the status bar, a hint without "|" serves as both.
+QAction* NewAction(QObject* owner, const QString& caption, const QKeySequence& shortcut = {},
+                   const QString& hint = {})
+{
+    auto* action = new QAction(caption, owner);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (!hint.isEmpty()) {
+        const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+        action->setToolTip(bar < 0 ? hint : hint.left(bar));
+        action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+    }
+    return action;
+}
+
+/// The modifiers with Enter of the main keyboard and of the keypad.
+QList<QKeySequence> EnterShortcuts(Qt::KeyboardModifiers modifiers)
+{
+    return {QKeySequence(QKeyCombination(modifiers, Qt::Key_Return)),
+            QKeySequence(QKeyCombination(modifiers, Qt::Key_Enter)),
+            QKeySequence(QKeyCombination(modifiers | Qt::KeypadModifier, Qt::Key_Enter))};
+}
+
+} // namespace
+
+void TfrmCalculator::CreateActions()
+{
+    // The tool commands come first; their views arrive with the tools area.
+    actnHistory = NewAction(this, tr("History"), QKeySequence(Qt::CTRL | Qt::Key_H));
+    actnDefinitions = NewAction(this, tr("Definitions"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    for (QAction* tool : {actnHistory, actnDefinitions}) {
+        tool->setCheckable(true);
+        tool->setEnabled(false);
+    }
+    CreateEvaluateActions();
+    CreateCopyActions();
+    CreateAngleModeActions();
+    CreateViewActions();
+    CreateHelpActions();
+    // Shortcuts work whether or not a menu or the toolbar shows the command.
+    for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly))
+        addAction(action);
+}
+
+void TfrmCalculator::CreateEvaluateActions()
+{
+    actnEvaluate = NewAction(this, tr("Evaluate"));
+    actnEvaluate->setShortcuts(EnterShortcuts(Qt::ControlModifier));
+    connect(actnEvaluate, &QAction::triggered, this, [this] { FManager.Evaluate(false); });
+    actnEvaluateRefresh = NewAction(this, tr("Refresh"));
+    actnEvaluateRefresh->setShortcuts(EnterShortcuts(Qt::ControlModifier | Qt::ShiftModifier));
+    connect(actnEvaluateRefresh, &QAction::triggered, this, [this] { FManager.Evaluate(true); });
+    actnAutoEvaluate = NewAction(this, tr("Evaluate On Typing"));
+    actnAutoEvaluate->setCheckable(true);
+    connect(actnAutoEvaluate, &QAction::triggered, this, [this] {
+        FManager.SetAutoEvaluate(!FManager.AutoEvaluate());
+        if (FManager.AutoEvaluate())
+            FManager.Evaluate(true);
+        ScheduleUpdateActions();
+    });
+    // The dialogs behind these two commands are not part of the program yet.
+    actnResultFormats = NewAction(this, tr("Result Formats..."), QKeySequence(Qt::ALT | Qt::Key_R));
+    actnResultFormats->setEnabled(false);
+    actnOptions = NewAction(this, tr("Options"));
+    actnOptions->setEnabled(false);
+    actnFileExit = NewAction(this, tr("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X),
+                             tr("Exit|Quits the application"));
+    connect(actnFileExit, &QAction::triggered, this, &QWidget::close);
+}
+
+void TfrmCalculator::CreateCopyActions()
+{
+    actnCopyResult = NewAction(this, tr("Copy Default Result"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                               tr("Copy selected result"));
+    connect(actnCopyResult, &QAction::triggered, this, &TfrmCalculator::CopyResult);
+    actnCopyExpression = NewAction(this, tr("Copy Expression"), {}, tr("Copy expression"));
+    connect(actnCopyExpression, &QAction::triggered, this, &TfrmCalculator::CopyExpression);
+    actnCopy = NewAction(this, tr("Copy"));
+    connect(actnCopy, &QAction::triggered, this, &TfrmCalculator::RunFirstCopy);
+    actnEditSelectAll = NewAction(this, tr("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A),
+                                  tr("Select All|Selects the whole text in entire edit field"));
+    connect(actnEditSelectAll, &QAction::triggered, this, &TfrmCalculator::SelectAll);
+}
+
+void TfrmCalculator::CreateViewActions()
+{
+    actnView = NewAction(this, tr("View"));
+    actnViewMenuBar = NewAction(this, tr("Menu Bar"));
+    actnViewMenuBar->setCheckable(true);
+    connect(actnViewMenuBar, &QAction::triggered, this, [this] { SetMenuBar(!FMenuBar); });
+    actnViewToolBar = NewAction(this, tr("Toolbar"));
+    actnViewToolBar->setCheckable(true);
+    connect(actnViewToolBar, &QAction::triggered, this,
+            [this] { SetToolbarVisible(FToolBar == nullptr); });
+    actnStayOnTop = NewAction(this, tr("Stay On Top"));
+    actnStayOnTop->setCheckable(true);
+    connect(actnStayOnTop, &QAction::triggered, this, [this] { SetStayOnTop(!StayOnTop()); });
+}
+
+void TfrmCalculator::CreateAngleModeActions()
+{
+    actnSwitchAngleMode = NewAction(this, FromCore(FManager.AngleModeName()));
+    connect(actnSwitchAngleMode, &QAction::triggered, this, &TfrmCalculator::SwitchAngleMode);
+    FAngleModes = new QActionGroup(this);
+    FAngleModes->setExclusive(true);
+    const auto add = [this](const QString& caption, TAngleMode mode) {
+        QAction* action = NewAction(this, caption);
+        action->setCheckable(true);
+        action->setData(static_cast<int>(mode));
+        FAngleModes->addAction(action);
+        return action;
+    };
+    actnAngleModeDeg = add(tr("Deg"), TAngleMode::amDeg);
+    actnAngleModeRad = add(tr("Rad"), TAngleMode::amRad);
+    actnAngleModeGrad = add(tr("Grad"), TAngleMode::amGrad);
+    connect(FAngleModes, &QActionGroup::triggered, this, [this](QAction* action) {
+        FManager.SetAngleMode(static_cast<TAngleMode>(action->data().toInt()));
+        UpdateAngleMode();
+    });
+}
+
+void TfrmCalculator::CreateHelpActions()
+{
+    actnHelpContents = NewAction(this, tr("Help"), QKeySequence(Qt::Key_F1));
+    connect(actnHelpContents, &QAction::triggered, this, &TfrmCalculator::ShowHelp);
+    actnHelpWebSite = NewAction(this, tr("Visit Zembrix's Website"));
+    connect(actnHelpWebSite, &QAction::triggered, this, &TfrmCalculator::VisitWebSite);
+    actnHelpAbout = NewAction(this, tr("About..."));
+    connect(actnHelpAbout, &QAction::triggered, this, &TfrmCalculator::ShowAbout);
+}
+
+void TfrmCalculator::BuildMainMenu()
+{
+    FMainMenu = new QMenuBar(this);
+    FMainMenu->setNativeMenuBar(false); // a global menu would make the menu bar setting moot
+    FMainMenu->hide();
+    setMenuBar(FMainMenu);
+    const auto addMenu = [this](const QString& title, std::initializer_list<QAction*> items) {
+        QMenu* menu = FMainMenu->addMenu(title);
+        for (QAction* item : items) {
+            if (item == nullptr)
+                menu->addSeparator();
+            else
+                menu->addAction(item);
+        }
+        connect(menu, &QMenu::aboutToShow, this, &TfrmCalculator::UpdateActions);
+    };
+    addMenu(tr("&Calculator"), {actnEvaluate, actnEvaluateRefresh, nullptr, actnAutoEvaluate,
+                                nullptr, actnOptions, nullptr, actnFileExit});
+    addMenu(tr("&Edit"), {actnCopyExpression, actnCopyResult});
+    addMenu(tr("&View"), {actnViewMenuBar, actnViewToolBar, nullptr, actnResultFormats, nullptr,
+                          actnHistory, actnDefinitions, nullptr, actnStayOnTop});
+    addMenu(tr("&Angle Mode"), {actnAngleModeDeg, actnAngleModeRad, actnAngleModeGrad});
+    addMenu(tr("&Help"), {actnHelpContents, actnHelpWebSite, nullptr, actnHelpAbout});
+}
+
+void TfrmCalculator::BuildToolBar()
+{
+    FToolBar = new TAdvToolBar(tr("Toolbar"), this);
+    addToolBar(Qt::TopToolBarArea, FToolBar);
+    const auto newMenu = [this] {
+        auto* menu = new QMenu(FToolBar);
+        connect(menu, &QMenu::aboutToShow, this, &TfrmCalculator::UpdateActions);
+        return menu;
+    };
+
+    QMenu* evaluate = newMenu();
+    AddProxyItem(evaluate, actnEvaluate, true);
+    evaluate->addAction(actnEvaluateRefresh);
+    evaluate->addSeparator();
+    evaluate->addAction(actnAutoEvaluate);
+    evaluate->addSeparator();
+    evaluate->addAction(actnFileExit);
+    FToolBar->AddSplitButton(actnEvaluate, evaluate);
+
+    QMenu* copy = newMenu();
+    FCopyResultItem = AddProxyItem(copy, actnCopyResult);
+    FCopyExpressionItem = AddProxyItem(copy, actnCopyExpression);
+    FToolBar->AddSplitButton(actnCopy, copy);
+
+    QMenu* view = newMenu();
+    view->addAction(actnViewMenuBar);
+    view->addSeparator();
+    view->addAction(actnHistory);
+    view->addAction(actnDefinitions);
+    view->addSeparator();
+    view->addAction(actnResultFormats);
+    FToolBar->AddDropDownButton(actnView, view);
+
+    FToolBar->AddButton(actnStayOnTop);
+
+    QMenu* angle = newMenu();
+    angle->addActions(FAngleModes->actions());
+    FToolBar->AddSplitButton(actnSwitchAngleMode, angle);
+
+    FToolBar->AddButton(actnOptions);
+    FToolBar->AddButton(actnHelpContents);
+    UpdateToolBarStyle();
+}
+
+void TfrmCalculator::UpdateActions()
+{
+    const bool hasExpression = !FManager.Expression().empty();
+    actnAutoEvaluate->setChecked(FManager.AutoEvaluate());
+    actnCopyResult->setEnabled(FManager.Results().Default() != nullptr && !FStatusIsError &&
+                               hasExpression);
+    actnCopyExpression->setEnabled(FExpressionView != nullptr &&
+                                   !FExpressionView->GetText().isEmpty());
+    actnCopy->setEnabled(actnCopyResult->isEnabled() || actnCopyExpression->isEnabled());
+    if (FCopyResultItem != nullptr) {
+        SetDefaultItem(FCopyResultItem, actnCopyResult->isEnabled());
+        SetDefaultItem(FCopyExpressionItem,
+                       !actnCopyResult->isEnabled() && actnCopyExpression->isEnabled());
+    }
+    actnViewMenuBar->setChecked(FMenuBar);
+    actnViewToolBar->setChecked(FToolBar != nullptr);
+    actnStayOnTop->setChecked(StayOnTop());
+    UpdateAngleMode();
+}
+
+void TfrmCalculator::UpdateAngleMode()
+{
+    const int mode = static_cast<int>(FManager.AngleMode());
+    for (QAction* action : FAngleModes->actions())
+        action->setChecked(action->data().toInt() == mode);
+    actnSwitchAngleMode->setText(FromCore(FManager.AngleModeName()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+void TfrmCalculator::CopyResult()
+{
+    if (const TResultProvider* format = FManager.Results().Default())
+        QGuiApplication::clipboard()->setText(FromCore(format->Text()));
+}
+
+void TfrmCalculator::CopyExpression()
+{
+    QGuiApplication::clipboard()->setText(FExpressionView->GetText());
+}
+
+void TfrmCalculator::RunFirstCopy()
+{
+    UpdateActions();
+    for (QAction* action : {actnCopyResult, actnCopyExpression})
+        if (action->isEnabled()) {
+            action->trigger();
+            return;
+        }
+}
+
+void TfrmCalculator::SwitchAngleMode()
+{
+    switch (FManager.AngleMode()) {
+    case TAngleMode::amDeg:
+        FManager.SetAngleMode(TAngleMode::amRad);
+        break;
+    case TAngleMode::amRad:
+        FManager.SetAngleMode(TAngleMode::amGrad);
+        break;
+    case TAngleMode::amGrad:
+        FManager.SetAngleMode(TAngleMode::amDeg);
+        break;
+    }
+}
+
+void TfrmCalculator::SelectAll()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* line = qobject_cast<QLineEdit*>(focused))
+        line->selectAll();
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(focused))
+        multi->selectAll();
+}
+
+bool TfrmCalculator::StayOnTop() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TfrmCalculator::SetStayOnTop(bool value)
+{
+    if (value == StayOnTop())
+        return;
+    const bool visible = isVisible();
+    const bool placed = testAttribute(Qt::WA_Moved);
+    const QRect where = geometry();
+    setWindowFlag(Qt::WindowStaysOnTopHint, value);
+    // New flags may recreate the window: it is hidden and forgets where it was put.
+    if (placed && geometry() != where)
+        setGeometry(where);
+    if (visible && !isVisible())
+        show();
+    ScheduleUpdateActions();
+}
+
+void TfrmCalculator::ShowHelp()
+{
+    const QString file =
+        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpFileName);
+    if (QFileInfo::exists(file))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+void TfrmCalculator::VisitWebSite()
+{
+    QDesktopServices::openUrl(QUrl(QLatin1String(kWebSiteAddress)));
+}
+
+void TfrmCalculator::ShowAbout()
+{
+    const QString text = tr("Zembrical Calculator %1\n\n"
+                            "An expression calculator by Zembrix.\n"
+                            "Copyright (c) Zembrix. All rights reserved.\n"
+                            "%2")
+                             .arg(QLatin1String(ZEMBRICAL_VERSION), QLatin1String(kWebSiteAddress));
+    MessageBoxes().ShowInformation(this, tr("About Zembrical Calculator"), text);
+}
+
+} // namespace calc

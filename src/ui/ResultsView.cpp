@@ -1,0 +1,268 @@
+#include "ui/ResultsView.h"
+
+#include "core/CalcCore.h"
+#include "ui/CoreText.h"
+#include "widgets/LayoutTools.h"
+#include "widgets/RightAlignEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace calc {
+
+namespace {
+
+constexpr int kSideMargin = 7;
+constexpr int kBoxGap = 7;
+constexpr int kFieldLeft = 8;
+constexpr int kFieldTop = 20;
+constexpr int kFieldBottom = 10;
+
+QFont CaptionFont(const QFont& base, bool bold)
+{
+    QFont font = base;
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TResultBox::TResultBox(TResultProvider& format, const QFont& textFont, QWidget* parent)
+    : QGroupBox(parent), FFormat(format), FField(new TRightAlignEdit(this))
+{
+    setTitle(QLatin1Char(' ') + FromCore(format.GetName()) + QLatin1Char(' '));
+    SetDefaultMark(format.IsDefault());
+    // The field starts below the caption, also when the interface font is large.
+    FFieldTop = std::max(kFieldTop, QFontMetrics(CaptionFont(font(), true)).height() + 4);
+    FField->setFixedHeight(TextLineHeight(textFont));
+    FField->setContextMenuPolicy(Qt::NoContextMenu);
+    setFixedHeight(FField->height() + FFieldTop + kFieldBottom);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void TResultBox::resizeEvent(QResizeEvent* event)
+{
+    QGroupBox::resizeEvent(event);
+    FField->setGeometry(kFieldLeft, FFieldTop, width() - 2 * kFieldLeft, FField->height());
+}
+
+void TResultBox::SetDefaultMark(bool value)
+{
+    setFont(CaptionFont(parentWidget() != nullptr ? parentWidget()->font() : font(), value));
+}
+
+void TResultBox::mousePressEvent(QMouseEvent* event)
+{
+    QGroupBox::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit Clicked();
+}
+
+TfrmResultsView::TfrmResultsView(TCalcManager& manager, QAction* copyResult, QAction* resultFormats,
+                                 QWidget* parent)
+    : QWidget(parent), FManager(manager), FCopyResult(copyResult), FResultFormats(resultFormats),
+      FLayout(new QVBoxLayout(this))
+{
+    setObjectName(QStringLiteral("ResultsView"));
+    FLayout->setContentsMargins(kSideMargin, 0, kSideMargin, kBoxGap);
+    FLayout->setSpacing(kBoxGap);
+    FLayout->setSizeConstraint(QLayout::SetNoConstraint);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    FManager.OnResultsChange = [this](TCalcManager&, TResultChange kind) { ResultsChanged(kind); };
+    RebuildBoxes();
+    ApplyAlignment();
+    FConstructing = false;
+}
+
+TfrmResultsView::~TfrmResultsView()
+{
+    FManager.OnResultsChange = nullptr;
+}
+
+QWidget* TfrmResultsView::GetFocusControl() const
+{
+    for (TResultBox* box : FBoxes)
+        if (box->Format().IsDefault())
+            return box->Field();
+    return nullptr;
+}
+
+QList<TResultBox*> TfrmResultsView::Boxes() const
+{
+    return {FBoxes.begin(), FBoxes.end()};
+}
+
+void TfrmResultsView::SettingsChanged()
+{
+    RebuildBoxes();
+    ApplyAlignment();
+    RefreshTexts();
+}
+
+void TfrmResultsView::ResultsChanged(TResultChange kind)
+{
+    switch (kind) {
+    case TResultChange::rcList:
+        RebuildBoxes();
+        ApplyAlignment();
+        RefreshTexts();
+        emit DefaultChanged(); // a batch update may have moved the default as well
+        break;
+    case TResultChange::rcFormat:
+    case TResultChange::rcValue:
+        RefreshTexts();
+        break;
+    case TResultChange::rcDefault:
+        UpdateDefaultMarks();
+        emit DefaultChanged();
+        break;
+    case TResultChange::rcRightAlign:
+        ApplyAlignment();
+        break;
+    }
+}
+
+void TfrmResultsView::RebuildBoxes()
+{
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    bool hadFocus = false;
+    for (TResultBox* box : FBoxes) {
+        hadFocus = hadFocus || focused == box->Field();
+        delete box;
+    }
+    FBoxes.clear();
+
+    const TFontData& fontData = FManager.Font();
+    const QFont textFont = ToQFont(fontData);
+    int total = 0;
+    for (TResultProvider& format : FManager.Results().VisibleResults()) {
+        auto* box = new TResultBox(format, textFont, this);
+        ApplyFont(*box->Field(), fontData);
+        connect(box, &TResultBox::Clicked, this, [this, box] { SelectResult(box); });
+        connect(box->Field(), &TRightAlignEdit::FocusReceived, this,
+                [this, box](Qt::FocusReason reason) {
+                    // A right click asks for the pop-up menu, not for another default.
+                    if (reason == Qt::MouseFocusReason &&
+                        (QGuiApplication::mouseButtons() & Qt::RightButton) != 0)
+                        return;
+                    SelectResult(box);
+                    // A click places the caret after the focus arrived; select once it is done.
+                    if (reason == Qt::MouseFocusReason)
+                        QTimer::singleShot(0, box->Field(), &QLineEdit::selectAll);
+                });
+        FLayout->addWidget(box);
+        box->show();
+        FBoxes.push_back(box);
+        total += box->height() + kBoxGap;
+    }
+    FitHeight(total);
+    if (hadFocus)
+        FocusView(*this);
+}
+
+void TfrmResultsView::FitHeight(int total)
+{
+    const int old = minimumHeight();
+    QWidget* win = FConstructing ? nullptr : window();
+    const bool adjust = win != nullptr && win != this && total != old && !IsMaximized(*win);
+    const int target = adjust ? win->height() + total - old : 0;
+    setFixedHeight(total);
+    if (adjust) {
+        // The window's minimum follows the view first, so that it neither pushes nor holds it.
+        ActivateLayouts(parentWidget());
+        win->resize(win->width(), target);
+    }
+}
+
+void TfrmResultsView::RefreshTexts()
+{
+    const Extended value = FManager.Results().Value();
+    for (TResultBox* box : FBoxes) {
+        box->Field()->setText(FromCore(box->Format().FormatValue(value)));
+        box->Field()->setCursorPosition(0);
+    }
+}
+
+void TfrmResultsView::UpdateDefaultMarks()
+{
+    for (TResultBox* box : FBoxes)
+        box->SetDefaultMark(box->Format().IsDefault());
+}
+
+void TfrmResultsView::ApplyAlignment()
+{
+    const bool right = FManager.Results().RightAlign();
+    for (TResultBox* box : FBoxes)
+        box->Field()->SetRightAlign(right);
+}
+
+void TfrmResultsView::SelectResult(TResultBox* box)
+{
+    if (box == nullptr)
+        return;
+    box->Field()->setFocus(Qt::OtherFocusReason);
+    box->Field()->selectAll();
+    if (!box->Format().IsDefault())
+        box->Format().SetIsDefault(true);
+}
+
+TResultBox* TfrmResultsView::BoxAt(QWidget* widget) const
+{
+    for (; widget != nullptr && widget != this; widget = widget->parentWidget())
+        if (auto* box = qobject_cast<TResultBox*>(widget))
+            return box;
+    return nullptr;
+}
+
+QMenu* TfrmResultsView::CreatePopup(TResultBox* box)
+{
+    if (FPopup != nullptr)
+        FPopup->deleteLater();
+    FPopup = new QMenu(this);
+    FPopup->addAction(FCopyResult);
+    if (box != nullptr) {
+        const QString caption =
+            tr("Copy Selected Result (%1)").arg(FromCore(box->Format().GetName()));
+        connect(FPopup->addAction(caption), &QAction::triggered, this,
+                [field = QPointer<TRightAlignEdit>(box->Field())] {
+                    if (field != nullptr)
+                        QGuiApplication::clipboard()->setText(field->text());
+                });
+    }
+    connect(FPopup->addAction(tr("Copy All Results")), &QAction::triggered, this,
+            &TfrmResultsView::CopyAllResults);
+    FPopup->addSeparator();
+    for (TResultProvider& format : FManager.Results().AllResults()) {
+        QAction* item = FPopup->addAction(FromCore(format.GetName()));
+        item->setCheckable(true);
+        item->setChecked(format.Visible());
+        connect(item, &QAction::triggered, this,
+                [&format](bool checked) { format.SetVisible(checked); });
+    }
+    FPopup->addSeparator();
+    FPopup->addAction(FResultFormats);
+    return FPopup;
+}
+
+void TfrmResultsView::contextMenuEvent(QContextMenuEvent* event)
+{
+    TResultBox* box = BoxAt(childAt(event->pos()));
+    CreatePopup(box)->popup(event->globalPos());
+    event->accept();
+}
+
+void TfrmResultsView::CopyAllResults() const
+{
+    QString text;
+    for (const TResultBox* box : FBoxes)
+        text += box->Field()->text() + QLatin1String("\r\n");
+    QGuiApplication::clipboard()->setText(text);
+}
+
+} // namespace calc

@@ -1,0 +1,135 @@
+#include "widgets/AdvToolBar.h"
+
+#include <QAction>
+#include <QLinearGradient>
+#include <QMenu>
+#include <QPainter>
+#include <QToolButton>
+
+namespace calc {
+
+TAdvToolBar::TAdvToolBar(const QString& title, QWidget* parent) : QToolBar(title, parent)
+{
+    setObjectName(QStringLiteral("ToolBar"));
+    setMovable(false);
+    setFloatable(false);
+    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+void TAdvToolBar::SetGradient(bool value)
+{
+    if (value == FGradient)
+        return;
+    FGradient = value;
+    update();
+}
+
+void TAdvToolBar::SetTopEdge(bool value)
+{
+    if (value == FTopEdge)
+        return;
+    FTopEdge = value;
+    update();
+}
+
+QToolButton* TAdvToolBar::AddButton(QAction* action)
+{
+    addAction(action);
+    return qobject_cast<QToolButton*>(widgetForAction(action));
+}
+
+QToolButton* TAdvToolBar::AddSplitButton(QAction* action, QMenu* menu)
+{
+    QToolButton* button = AddButton(action);
+    if (button != nullptr) {
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    return button;
+}
+
+QToolButton* TAdvToolBar::AddDropDownButton(QAction* action, QMenu* menu)
+{
+    QToolButton* button = AddButton(action);
+    if (button != nullptr) {
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+    }
+    return button;
+}
+
+void TAdvToolBar::paintEvent(QPaintEvent* event)
+{
+    if (!FGradient) {
+        QToolBar::paintEvent(event);
+        if (FTopEdge) {
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::Mid));
+            painter.drawLine(0, 0, width() - 1, 0);
+        }
+        return;
+    }
+    // Palette roles keep the gradient right in light and dark color schemes.
+    QPainter painter(this);
+    const QColor base = palette().color(QPalette::Button);
+    QLinearGradient gradient(0, 0, 0, height());
+    gradient.setColorAt(0, base.lighter(125));
+    gradient.setColorAt(0.5, base);
+    gradient.setColorAt(1, base.darker(118));
+    painter.fillRect(rect(), gradient);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+    if (FTopEdge)
+        painter.drawLine(0, 0, width() - 1, 0);
+}
+
+namespace {
+
+void SyncProxy(QAction* proxy, const QAction* source)
+{
+    QString text = source->text();
+    if (!source->shortcut().isEmpty())
+        text += QLatin1Char('\t') + source->shortcut().toString(QKeySequence::NativeText);
+    proxy->setText(text);
+    proxy->setEnabled(source->isEnabled());
+    proxy->setCheckable(source->isCheckable());
+    proxy->setChecked(source->isChecked());
+    proxy->setVisible(source->isVisible());
+    proxy->setStatusTip(source->statusTip());
+    proxy->setToolTip(source->toolTip());
+}
+
+} // namespace
+
+QAction* AddProxyItem(QMenu* menu, QAction* source, bool isDefault)
+{
+    auto* proxy = new QAction(menu);
+    SyncProxy(proxy, source);
+    SetDefaultItem(proxy, isDefault);
+    QObject::connect(source, &QAction::changed, proxy,
+                     [proxy, source] { SyncProxy(proxy, source); });
+    // The source decides its own checked state, so a checkable item only forwards the command.
+    QObject::connect(proxy, &QAction::triggered, source, [proxy, source] {
+        SyncProxy(proxy, source);
+        source->trigger();
+    });
+    menu->addAction(proxy);
+    return proxy;
+}
+
+void SetDefaultItem(QAction* item, bool isDefault)
+{
+    QFont font = item->font();
+    if (font.bold() == isDefault && font.resolveMask() != 0)
+        return;
+    font.setBold(isDefault);
+    item->setFont(font);
+}
+
+bool IsDefaultItem(const QAction* item)
+{
+    return item->font().bold();
+}
+
+} // namespace calc

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QToolBar>
+
+class QMenu;
+class QToolButton;
+
+namespace calc {
+
+/// A one-row toolbar of captioned buttons, drawn in a gradient or in the style's own look.
+/// Buttons that do not fit go behind the toolbar's extension (chevron) button.
+class TAdvToolBar : public QToolBar {
+    Q_OBJECT
+public:
+    explicit TAdvToolBar(const QString& title, QWidget* parent = nullptr);
+
+    [[nodiscard]] bool Gradient() const noexcept { return FGradient; }
+    void SetGradient(bool value);
+    /// A line along the top edge, separating the bar from a menu bar above it.
+    [[nodiscard]] bool TopEdge() const noexcept { return FTopEdge; }
+    void SetTopEdge(bool value);
+
+    /// A button bound to the action (a check button when the action is checkable).
+    QToolButton* AddButton(QAction* action);
+    /// A button that runs the action, with an arrow part that drops the menu down.
+    QToolButton* AddSplitButton(QAction* action, QMenu* menu);
+    /// A button whose whole face drops the menu down; the action gives caption and state.
+    QToolButton* AddDropDownButton(QAction* action, QMenu* menu);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool FGradient = false;
+    bool FTopEdge = false;
+};
+
+/// Adds an item to the menu that stands for source: same caption, shortcut text, enabled and
+/// checked state, and choosing it triggers source. Its own font can mark it as the default.
+QAction* AddProxyItem(QMenu* menu, QAction* source, bool isDefault = false);
+/// Draws a menu item in bold as the default entry of its menu, or plain.
+void SetDefaultItem(QAction* item, bool isDefault);
+[[nodiscard]] bool IsDefaultItem(const QAction* item);
+
+} // namespace calc

@@ -1,0 +1,182 @@
+#include "UiTestSupport.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+using namespace calc;
+using namespace calc::test;
+
+class TestExpressionView : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TUiEnvironment> FEnv;
+    std::unique_ptr<TfrmCalculator> FWindow;
+
+    TfrmExpressionView& View() { return *FWindow->ExpressionView(); }
+    TCalcManager& Manager() { return *FEnv->Manager; }
+    QWidget* Line() { return Editor(View()); }
+    /// Types the text, then selects start..start+length (caret at its end).
+    void Prepare(const QString& text, int start, int length)
+    {
+        QTest::keyClicks(Line(), text);
+        if (auto* line = qobject_cast<QLineEdit*>(Line()))
+            line->setSelection(start, length);
+    }
+    /// Moves the focus away from the line, to see the manager's requests bring it back.
+    void FocusAResult() { FWindow->ResultsView()->Boxes().first()->Field()->setFocus(); }
+
+private slots:
+    void init()
+    {
+        FEnv = std::make_unique<TUiEnvironment>();
+        FWindow = ShowWindow(*FEnv->Manager);
+        QVERIFY(FWindow != nullptr);
+    }
+    void cleanup()
+    {
+        FWindow.reset();
+        FEnv.reset();
+    }
+
+    void insertTextFollowsTheCaretMark_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("result replaces the line") << "1+2" << 3 << 0 << "12|" << true << "12" << 2;
+        QTest::newRow("replace without a mark") << "abc" << 1 << 0 << "xyz" << true << "xyz" << 3;
+        QTest::newRow("replace with the mark inside")
+            << "" << 0 << 0 << "sin(|)" << true << "sin()" << 4;
+        QTest::newRow("selection goes inside")
+            << "abc" << 0 << 3 << "sqrt(|)" << false << "sqrt(abc)" << 5;
+        QTest::newRow("part of the line goes inside")
+            << "1+abc*2" << 2 << 3 << "sqrt(|)" << false << "1+sqrt(abc)*2" << 7;
+        QTest::newRow("insert at the caret") << "1+2" << 2 << 0 << "pi" << false << "1+pi2" << 4;
+        QTest::newRow("mark without a selection")
+            << "1+" << 2 << 0 << "sin(|)" << false << "1+sin()" << 6;
+        QTest::newRow("only the first bar is the mark")
+            << "" << 0 << 0 << "a|b|c" << true << "ab|c" << 1;
+        QTest::newRow("a second bar stays when inserting")
+            << "x" << 0 << 1 << "(|)|1" << false << "(x)|1" << 1;
+        QTest::newRow("selection made backwards")
+            << "abc" << 3 << -3 << "(|)" << false << "(abc)" << 1;
+    }
+    void insertTextFollowsTheCaretMark()
+    {
+        QFETCH(QString, initial);
+        QFETCH(QString, expected);
+        Prepare(initial, Fetch<int>("selStart"), Fetch<int>("selLength"));
+        FocusAResult();
+        Manager().InsertText(ToCore(Fetch<QString>("text")), Fetch<bool>("replace"));
+        QCOMPARE(View().GetText(), expected);
+        QCOMPARE(View().CaretPosition(), Fetch<int>("caret"));
+        // Every change reaches the manager, and the line takes the focus once events run.
+        QCOMPARE(FromCore(Manager().Expression()), expected);
+        QTRY_VERIFY(Line()->hasFocus());
+    }
+
+    void anEmptyTextInsertsNothing()
+    {
+        Prepare(QStringLiteral("1+2"), 1, 1);
+        Manager().InsertText({}, false);
+        Manager().InsertText({}, true);
+        QCOMPARE(View().GetText(), QStringLiteral("1+2"));
+        QCOMPARE(View().SelectedText(), QStringLiteral("+"));
+    }
+
+    void gotoErrorPutsTheCaretThere_data()
+    {
+        QTest::addColumn<int>("pos");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("inside") << 2 << 2;
+        QTest::newRow("start") << 0 << 0;
+        QTest::newRow("end") << 5 << 5;
+        QTest::newRow("beyond the end") << 40 << 5;
+        QTest::newRow("negative") << -3 << 0;
+    }
+    void gotoErrorPutsTheCaretThere()
+    {
+        QTest::keyClicks(Line(), QStringLiteral("12+*3"));
+        FocusAResult();
+        Manager().GotoError(Fetch<int>("pos"));
+        QCOMPARE(View().CaretPosition(), Fetch<int>("caret"));
+        QTRY_VERIFY(Line()->hasFocus());
+    }
+
+    void aTallViewEditsInSeveralLines()
+    {
+        QVERIFY(!View().IsMultiLine());
+        QTest::keyClicks(Line(), QStringLiteral("1+2+3"));
+        qobject_cast<QLineEdit*>(Line())->setSelection(1, 3);
+        const int threshold = 2 * View().LineHeight() + 6 + 14;
+        FWindow->resize(FWindow->width(), FWindow->height() + threshold);
+        QTRY_VERIFY(View().IsMultiLine());
+        QVERIFY(View().height() > threshold);
+        auto* multi = qobject_cast<QPlainTextEdit*>(Line());
+        QVERIFY(multi != nullptr);
+        QCOMPARE(multi->toPlainText(), QStringLiteral("1+2+3"));
+        QCOMPARE(View().SelectedText(), QStringLiteral("+2+"));
+        QCOMPARE(View().CaretPosition(), 4);
+        QVERIFY(multi->hasFocus());
+
+        FWindow->resize(FWindow->width(), FWindow->height() - threshold);
+        QTRY_VERIFY(!View().IsMultiLine());
+        auto* line = qobject_cast<QLineEdit*>(Line());
+        QVERIFY(line != nullptr);
+        QCOMPARE(line->text(), QStringLiteral("1+2+3"));
+        QCOMPARE(line->selectedText(), QStringLiteral("+2+"));
+        QCOMPARE(line->cursorPosition(), 4);
+        QVERIFY(line->hasFocus());
+    }
+
+    void enterInSeveralLinesEvaluatesAndTabDoesNothing()
+    {
+        FWindow->resize(FWindow->width(), FWindow->height() + 200);
+        QTRY_VERIFY(View().IsMultiLine());
+        QTest::keyClicks(Line(), QStringLiteral("2+2"));
+        QTest::keyClick(Line(), Qt::Key_Tab);
+        QVERIFY(Line()->hasFocus());
+        QCOMPARE(View().GetText(), QStringLiteral("2+2"));
+        QTest::keyClick(Line(), Qt::Key_Return);
+        QCOMPARE(Manager().History().Count(), 1);
+        QCOMPARE(View().GetText(), QStringLiteral("4"));
+        QVERIFY(!View().GetText().contains(QLatin1Char('\n')));
+    }
+
+    void enterInTheLineInsertsNothing()
+    {
+        QTest::keyClicks(Line(), QStringLiteral("7"));
+        QTest::keyClick(Line(), Qt::Key_Return);
+        QTest::keyClick(Line(), Qt::Key_Return);
+        QCOMPARE(View().GetText(), QStringLiteral("7"));
+        QCOMPARE(Manager().History().Count(), 1);
+    }
+
+    void theFontComesFromTheManager()
+    {
+        TFontData font = Manager().Font();
+        font.Size = 24;
+        font.Style = {TFontStyle::fsBold};
+        Manager().SetFont(font);
+        QCOMPARE(Line()->font().pointSize(), 24);
+        QVERIFY(Line()->font().bold());
+        QCOMPARE(View().minimumHeight(), View().LineHeight() + 6 + 14);
+        QCOMPARE(View().LineHeight(), QFontMetrics(Line()->font()).height());
+    }
+
+    void latin1TextCrossesUnchanged()
+    {
+        QTest::keyClicks(Line(), QStringLiteral("12\u00B0"));
+        QCOMPARE(Manager().Expression(), std::string("12\xB0"));
+        Manager().InsertText("\xE9|", true);
+        QCOMPARE(View().GetText(), QStringLiteral("\u00E9"));
+    }
+};
+
+ZEMBRICAL_UI_TEST_MAIN(TestExpressionView)
+#include "ExpressionView_test.moc"
