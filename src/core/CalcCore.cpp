@@ -71,6 +71,9 @@ TCalcManager::TCalcManager(TCalcManagerSetup setup)
                                                      : std::move(setup.HistoryFileName)))
 {
     AddStandardResultFormats(FResults);
+    // A first start already has the default format every later start reads back ("Default=0"
+    // is what the first options file holds), so copying the result works from the start.
+    FResults.SetDefaultIndex(0);
     FResults.OnChange = [this](TResultsManager&, TResultChange kind) { ResultsChanged(kind); };
     FAutoEvaluate = true;
     // The user's decimal separator is the expressions' one until the options say otherwise.

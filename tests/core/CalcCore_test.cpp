@@ -82,6 +82,7 @@ TEST_F(CalcManagerTest, CreationDefaults)
     EXPECT_EQ(m.DecimalSeparators(), TCharSet("."));
     EXPECT_EQ(m.ListSeparator(), ',');
     EXPECT_EQ(m.OptionsFileName(), OptionsFile());
+    EXPECT_TRUE(m.Results().Items(0).IsDefault()) << "the decimal format is the first default";
 }
 
 TEST_F(CalcManagerTest, FirstStartWritesNothing)

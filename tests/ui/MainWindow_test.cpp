@@ -274,7 +274,9 @@ private slots:
         QTest::addColumn<bool>("copyResult");
         QTest::addColumn<bool>("copyExpression");
         QTest::newRow("empty line") << DefaultDecimal() << "" << false << false;
-        QTest::newRow("no default format") << QByteArray() << "1+1" << false << true;
+        QTest::newRow("no default format")
+            << QByteArray("[Results]\r\nDefault=-1\r\n") << "1+1" << false << true;
+        QTest::newRow("first start") << QByteArray() << "1+1" << true << true;
         QTest::newRow("valid with default") << DefaultDecimal() << "1+1" << true << true;
         QTest::newRow("error") << DefaultDecimal() << "1+" << false << true;
     }

@@ -111,10 +111,16 @@ private slots:
         QVERIFY(!hex->font().bold());
     }
 
+    void withoutDefaultNoFieldTakesTheFocus()
+    {
+        Open("[Results]\r\nDefault=-1\r\n");
+        QCOMPARE(View().GetFocusControl(), nullptr);
+    }
+
     void focusingAFieldMakesItTheDefault()
     {
         Open();
-        QCOMPARE(View().GetFocusControl(), nullptr);
+        QCOMPARE(View().GetFocusControl(), View().Boxes().at(0)->Field());
         TResultBox* hex = View().Boxes().at(1);
         hex->Field()->setFocus(Qt::TabFocusReason);
         QVERIFY(hex->Format().IsDefault());
