@@ -1,6 +1,7 @@
 // Reads arbitrary bytes as a history file by switching history saving on, as at start-up,
 // checks that every entry is reachable by index and by expression, and that the written file
 // reaches a fixed point after one round.
+#include "FuzzFiles.h"
 #include "core/CalcHistory.h"
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include <unistd.h>
 
 namespace {
+
+using calc::fuzz::WriteFile;
 
 using namespace calc;
 
@@ -30,20 +33,6 @@ const std::string& FuzzFolder()
         return pattern;
     }();
     return path;
-}
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        std::abort();
-    for (size_t done = 0; done < size;) {
-        const ssize_t written = ::write(fd, data + done, size - done);
-        if (written <= 0)
-            std::abort();
-        done += static_cast<size_t>(written);
-    }
-    ::close(fd);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as a definitions file the way the start-up load does, and checks that
 // writing a file back reaches a fixed point after one round.
+#include "FuzzFiles.h"
 #include "definitions/CalcDefsFile.h"
 #include "definitions/ExprParserDefinitions.h"
 #include "engine/ExprParserFunc.h"
@@ -12,6 +13,8 @@
 #include <unistd.h>
 
 namespace {
+
+using calc::fuzz::WriteFile;
 
 /// A fresh folder for one run, in memory when the system offers it, since a save flushes the
 /// file to disk; removed when the run ends.
@@ -36,20 +39,6 @@ public:
 private:
     std::string FPath;
 };
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        std::abort();
-    for (size_t done = 0; done < size;) {
-        const ssize_t written = ::write(fd, data + done, size - done);
-        if (written <= 0)
-            std::abort();
-        done += static_cast<size_t>(written);
-    }
-    ::close(fd);
-}
 
 std::string ReadFile(const std::string& path)
 {

@@ -144,37 +144,13 @@ TEST(TextFileWrite, FolderInTheWayRaisesErrorAndKeepsIt)
     EXPECT_EQ(FolderNames(folder.Path()), std::vector<std::string>{"Options.ini"});
 }
 
-/// Limits the size of files this process may write, as a full disk would; undone at the end.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-    ~TFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
-
 TEST(TextFileWrite, FailureInTheMiddleKeepsOldFileWhole)
 {
     TTempFolder folder;
     const std::string name = folder.File("History.txt");
     WriteAll(name, "old");
     {
-        TFileSizeLimit limit(16);
+        test::TFileSizeLimit limit(16);
         EXPECT_THROW(WriteTextFileAtomic(name, std::string(4096, 'x')), EException);
     }
     EXPECT_EQ(ReadAll(name), "old");

@@ -556,32 +556,6 @@ TEST_F(DefinitionsFileTest, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile)
     EXPECT_EQ(FFolder.EntryCount("ro"), 1);
 }
 
-/// Limits the size of files this process may write, which makes writes fail as on a full disk.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &FSaved);
-        FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FSaved;
-        limit.rlim_cur = bytes;
-        FActive = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~TFileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FSavedHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-    [[nodiscard]] bool Active() const noexcept { return FActive; }
-
-private:
-    rlimit FSaved{};
-    void (*FSavedHandler)(int) = nullptr;
-    bool FActive = false;
-};
-
 TEST_F(DefinitionsFileTest, FullDiskSaveFailsAndKeepsTheOldFile)
 {
     const std::string path = FFolder / "full.udf";
@@ -591,7 +565,7 @@ TEST_F(DefinitionsFileTest, FullDiskSaveFailsAndKeepsTheOldFile)
     const std::string before = ReadBytes(path);
     std::string message;
     {
-        TFileSizeLimit limit(300);
+        test::TFileSizeLimit limit(300);
         ASSERT_TRUE(limit.Active());
         message = ErrorOf([&] {
             file.AddDefinition("b", "", TDefinitionKind::dkConst, std::string(100, 'c'), "2");
@@ -703,7 +677,7 @@ TEST_F(DefinitionsFileTest, FailedRawCommitKeepsTheOldFile)
     ASSERT_TRUE(raw.has_value());
     raw->Write(std::string(4096, ';'));
     {
-        TFileSizeLimit limit(1000);
+        test::TFileSizeLimit limit(1000);
         ASSERT_TRUE(limit.Active());
         EXPECT_THROW(raw->Commit(), EException);
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,5 +105,31 @@ inline bool PermissionsApply()
 {
     return !PermissionsIgnored();
 }
+
+/// Limits the size of files this process may write, as a full disk would, while it lives.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &FSaved);
+        FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = FSaved;
+        limit.rlim_cur = bytes;
+        FActive = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~TFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &FSaved);
+        std::signal(SIGXFSZ, FSavedHandler);
+    }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+    [[nodiscard]] bool Active() const noexcept { return FActive; }
+
+private:
+    rlimit FSaved{};
+    void (*FSavedHandler)(int) = nullptr;
+    bool FActive = false;
+};
 
 } // namespace calc::test
