@@ -19,11 +19,16 @@ namespace calc {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-/// Characters outside ISO-8859-1 become "?", which the engine reports as an error.
+/// Characters outside ISO-8859-1 become DEL, which no expression accepts, so the engine reports
+/// an error at that very position ("?" would be read as the conditional operator). One byte per
+/// UTF-16 unit keeps positions the same on both sides.
 [[nodiscard]] inline std::string ToCore(const QString& text)
 {
-    const QByteArray bytes = text.toLatin1();
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+    std::string result(static_cast<std::size_t>(text.size()), '\x7F');
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (const char16_t unit = text[i].unicode(); unit <= 0xFF)
+            result[static_cast<std::size_t>(i)] = static_cast<char>(unit);
+    return result;
 }
 
 /// The font of stored font attributes; an empty name keeps the application's family.

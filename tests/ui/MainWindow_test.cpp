@@ -594,13 +594,16 @@ private slots:
     void charactersOutsideLatin1AreRejectedCleanly()
     {
         Open();
-        Type(QStringLiteral("2+"));
+        Type(QStringLiteral("2 "));
         // A key the test keyboard does not have: the event a real keyboard sends.
         QKeyEvent euro(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("\u20AC"));
         QApplication::sendEvent(Line(), &euro);
-        QCOMPARE(Manager().Expression(), std::string("2+?"));
+        Type(QStringLiteral(" 3"));
+        // Never read as "?", the conditional, which would make 2 ? 3 give 3.
+        QCOMPARE(Manager().Expression(), std::string("2 \x7F 3"));
         QVERIFY(FWindow->StatusBar()->IsError());
-        QCOMPARE(LineText(), QStringLiteral("2+\u20AC"));
+        QCOMPARE(Manager().Parser().ErrorPos(), 2);
+        QCOMPARE(LineText(), QStringLiteral("2 \u20AC 3"));
     }
 
     void optionLoadErrorsAppearInAnErrorBox()
