@@ -40,7 +40,8 @@ struct THostLocaleFields {
 [[nodiscard]] std::optional<std::string> LocaleTextToLatin1(std::string_view text,
                                                             std::string_view codeset);
 
-/// The positive currency pattern code 0..3 ("$n", "n$", "$ n", "n $"); none when the locale does not say.
+/// The positive currency pattern code 0..3 ("$n", "n$", "$ n", "n $"); none when the locale does
+/// not say.
 [[nodiscard]] std::optional<int> PositiveCurrencyFormat(int csPrecedes, int sepBySpace);
 /// The negative currency pattern code 0..15; none when the locale does not say.
 [[nodiscard]] std::optional<int> NegativeCurrencyFormat(int csPrecedes, int sepBySpace,
