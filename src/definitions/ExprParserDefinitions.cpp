@@ -246,15 +246,7 @@ bool TDefinitionsGroup::FindFunction(std::string_view name,
 // Registry
 
 TParserDefinitions::TParserDefinitions() = default;
-
-TParserDefinitions::~TParserDefinitions()
-{
-    // Groups first: their records may be in use by nothing else, the built-ins outlive them.
-    FGroups.Clear();
-    FConstants.Clear();
-    FFunctions.Clear();
-    FFuncRecs.clear();
-}
+TParserDefinitions::~TParserDefinitions() = default;
 
 void TParserDefinitions::RegisterConstant(std::string name, Extended value)
 {

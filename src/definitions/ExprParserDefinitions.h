@@ -222,10 +222,12 @@ public:
     }
 
 private:
-    TObjectStringList<TDefinitionsGroup> FGroups;
-    TDataStringList FConstants{10};
-    TFastStringList<const TBuiltInFuncRec*> FFunctions;
+    // Declared so that destruction releases the groups first and the built-in records last,
+    // after the name list that points at them.
     std::vector<std::unique_ptr<TBuiltInFuncRec>> FFuncRecs;
+    TFastStringList<const TBuiltInFuncRec*> FFunctions;
+    TDataStringList FConstants{10};
+    TObjectStringList<TDefinitionsGroup> FGroups;
 };
 
 /// The one registry of the process.
