@@ -96,23 +96,32 @@ bool TLineReader::ReadLine(std::string& line)
     for (;;) {
         const char* begin = FBuffer.data() + FStart;
         const std::size_t available = FBuffer.size() - FStart;
-        const void* newline = available > 0 ? std::memchr(begin, '\n', available) : nullptr;
-        if (newline != nullptr || (FEnd && available > 0)) {
-            std::size_t length =
-                newline != nullptr
-                    ? static_cast<std::size_t>(static_cast<const char*>(newline) - begin)
-                    : available;
-            FStart += length + (newline != nullptr ? 1 : 0);
-            if (length > 0 && begin[length - 1] == '\r')
-                --length;
-            line.assign(begin, length);
+        // What was searched before held no line end: only the bytes read since are looked at,
+        // or a line of many reads would be searched again from its start after each one.
+        const std::size_t length =
+            FSearched + FindLineEnd(begin + FSearched, available - FSearched);
+        if (length < available || (FEnd && available > 0)) {
+            FStart += length < available ? length + 1 : length;
+            FSearched = 0;
+            const bool cr = length > 0 && begin[length - 1] == '\r';
+            line.assign(begin, cr ? length - 1 : length);
             return true;
         }
+        FSearched = available;
         if (FEnd || !Fill()) {
             if (FBuffer.size() == FStart)
                 return false;
         }
     }
+}
+
+std::size_t TLineReader::FindLineEnd(const char* data, std::size_t size) noexcept
+{
+    const void* found = size > 0 ? std::memchr(data, '\n', size) : nullptr;
+    const std::size_t offset =
+        found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : size;
+    FBytesSearched += found != nullptr ? offset + 1 : offset;
+    return offset;
 }
 
 } // namespace calc::cli

@@ -44,14 +44,20 @@ public:
     /// The read failed (not the end of the input); errno-style text in ErrorText.
     [[nodiscard]] bool Failed() const noexcept { return !FErrorText.empty(); }
     [[nodiscard]] const std::string& ErrorText() const noexcept { return FErrorText; }
+    /// Bytes looked at while searching for line ends so far.
+    [[nodiscard]] std::size_t BytesSearched() const noexcept { return FBytesSearched; }
 
 private:
     bool Fill();
+    /// The offset of the first LF in the bytes, or size when there is none.
+    std::size_t FindLineEnd(const char* data, std::size_t size) noexcept;
 
     int FFd;
     std::vector<char> FBuffer;
     std::size_t FStart = 0;
+    std::size_t FSearched = 0; ///< bytes after FStart known to hold no line end
     bool FEnd = false;
+    std::size_t FBytesSearched = 0;
     std::string FErrorText;
 };
 
