@@ -12,6 +12,7 @@
 #include "definitions/FileEnum.h"
 #include "engine/ExprParserFunc.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
@@ -119,6 +120,15 @@ void ApplyCommandLine(const TCliOptions& options, TConsoleCalculator& calculator
         parser.SetListSeparator(*options.ListSeparator);
 }
 
+/// Blanks only; a character 0 is not blank but an error of its own.
+bool IsBlank(std::string_view line) noexcept
+{
+    return std::all_of(line.begin(), line.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 1 && u <= ' ';
+    });
+}
+
 /// Evaluates one expression and writes its result the way the options ask.
 class TBatchPrinter {
 public:
@@ -148,6 +158,15 @@ public:
         FOutput.EndItem();
     }
 
+    /// One line of standard input. Porcelain answers every line, a blank one with the error
+    /// of an empty expression, so that a script can pair its lines with the answers; the
+    /// other modes pass over blank lines as the prompt does.
+    void RunLine(std::string_view line)
+    {
+        if (FOptions.Porcelain || !IsBlank(line))
+            Run(line);
+    }
+
     [[nodiscard]] bool AllOk() const noexcept { return FAllOk; }
 
 private:
@@ -163,11 +182,8 @@ bool RunStandardInput(TBatchPrinter& printer, TConsoleOutput& output)
     TLineReader reader(STDIN_FILENO);
     reader.OnWait = [&output] { output.Flush(); };
     std::string line;
-    while (reader.ReadLine(line)) {
-        // A blank line is no expression: it neither prints nor fails.
-        if (!Trim(line).empty())
-            printer.Run(line);
-    }
+    while (reader.ReadLine(line))
+        printer.RunLine(line);
     if (reader.Failed()) {
         output.Error(std::string(kProgramName) +
                      ": cannot read standard input: " + reader.ErrorText());

@@ -25,6 +25,16 @@ void AppendField(std::string& out, std::string_view latin1)
     }
 }
 
+/// A character the core cannot take fails like an engine error at that character.
+TEvaluation CharacterFailure(std::size_t pos, const std::string& reason)
+{
+    TEvaluation e;
+    e.Code = ceMessage;
+    e.Pos = static_cast<int>(pos);
+    e.Message = Format("%d: %s", e.Pos, reason.c_str());
+    return e;
+}
+
 locale_t CLocale()
 {
     static const locale_t locale = ::newlocale(LC_ALL_MASK, "C", nullptr);
@@ -75,12 +85,11 @@ TEvaluation TConsoleCalculator::Evaluate(std::string_view utf8)
 {
     TEvaluation e;
     const TLatin1Result text = Utf8ToLatin1(utf8);
-    if (!text.Ok) {
-        e.Code = ceMessage;
-        e.Pos = static_cast<int>(text.ErrorPos);
-        e.Message = Format("%d: %s", e.Pos, text.ErrorMessage.c_str());
-        return e;
-    }
+    if (!text.Ok)
+        return CharacterFailure(text.ErrorPos, text.ErrorMessage);
+    // The engine ends the text at a character 0 and would silently drop what follows it.
+    if (const std::size_t zero = text.Text.find('\0'); zero != std::string::npos)
+        return CharacterFailure(zero, "Character not supported: U+0000");
     e.Ok = FParser.TryEvaluate(text.Text);
     if (e.Ok) {
         e.Value = FParser.Value();

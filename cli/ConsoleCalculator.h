@@ -35,8 +35,8 @@ public:
     /// file, as the calculator does at start-up; keys that are missing keep their defaults.
     void ApplyOptions(const TIniFile& ini);
 
-    /// Evaluates one UTF-8 expression; a character the core cannot hold fails like an engine
-    /// error with code 99 at that character.
+    /// Evaluates one UTF-8 expression; a character the core cannot hold (above U+00FF, or the
+    /// character 0) fails like an engine error with code 99 at that character.
     [[nodiscard]] TEvaluation Evaluate(std::string_view utf8);
 
 private:

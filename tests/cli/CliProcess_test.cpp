@@ -9,6 +9,7 @@ namespace calc::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 constexpr const char* kDegree = "\xC2\xB0";    // the degree sign in UTF-8
 constexpr const char* kGroupMark = "\xC2\xA0"; // the no-break space in UTF-8
@@ -97,6 +98,47 @@ TEST_F(CliProcess, PipedInputOneExpressionPerLineSkippingBlankLines)
     EXPECT_EQ(r.Out, "2\n6\n10\n");
     EXPECT_EQ(r.Err, "error: 12: Incorrect operator argument \"AND\"\n");
     EXPECT_EQ(r.Status, 1);
+}
+
+TEST_F(CliProcess, CharacterZeroInALineIsAnError)
+{
+    const TProcessResult r = Run({}, "1\0+5\n\0\n4\n"s);
+    EXPECT_EQ(r.Out, "4\n");
+    EXPECT_EQ(r.Err, "error: 1: Character not supported: U+0000\n"
+                     "error: 0: Character not supported: U+0000\n");
+    EXPECT_EQ(r.Status, 1);
+}
+
+TEST_F(CliProcess, PorcelainAnswersEveryInputLineWithOneLine)
+{
+    // Blank lines fail as an empty expression does in the window; a script that pairs its
+    // questions with the answers by line relies on that.
+    const TProcessResult r = Run({"--porcelain"}, "1+1\n\n   \n2*3\r\n1\0+5\n\r\n\t\n10"s);
+    const std::vector<std::string> expected = {"ok\t2",
+                                               "error\t1\t0\t0: Expecting argument",
+                                               "error\t1\t3\t3: Expecting argument",
+                                               "ok\t6",
+                                               "error\t99\t1\t1: Character not supported: U+0000",
+                                               "error\t1\t0\t0: Expecting argument",
+                                               "error\t1\t1\t1: Expecting argument",
+                                               "ok\t10"};
+    std::vector<std::string> lines;
+    std::istringstream out(r.Out);
+    for (std::string line; std::getline(out, line);) {
+        const std::vector<std::string> fields = SplitTabs(line);
+        lines.push_back(fields.at(0) == "ok" ? "ok\t" + fields.at(1) : line);
+    }
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(r.Out.back(), '\n');
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Status, 1);
+}
+
+TEST_F(CliProcess, PorcelainBlankLastLineIsAnswered)
+{
+    EXPECT_EQ(Run({"--porcelain"}, "\n").Out, "error\t1\t0\t0: Expecting argument\n");
+    EXPECT_EQ(Run({"--porcelain"}, " ").Out, "error\t1\t1\t1: Expecting argument\n");
+    EXPECT_EQ(Run({"--porcelain"}, "").Out, "");
 }
 
 TEST_F(CliProcess, EmptyInputIsSuccess)

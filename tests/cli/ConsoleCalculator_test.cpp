@@ -33,17 +33,22 @@ private:
 TEST_F(ConsoleCalculatorTest, ReportsEngineErrorsWithCodeAndPosition)
 {
     struct Row {
-        const char* expr;
+        std::string_view expr;
         int code;
         int pos;
         const char* message;
     };
+    using namespace std::string_view_literals;
     const Row rows[] = {
         {"1/0", 11, 3, "3: Division by zero"},
         {"2+foo", 12, 5, "5: Unknown constant \"foo\""},
         {"7 and 2.5e30", 22, 12, "12: Incorrect operator argument \"AND\""},
         {"1+\xE2\x82\xAC", 99, 2, "2: Character not supported: U+20AC"},
         {"\xFF", 99, 0, "0: Invalid UTF-8 byte sequence"},
+        // The engine would end the text at the character 0 and answer 1.
+        {"1\0+5"sv, 99, 1, "1: Character not supported: U+0000"},
+        {"\0"sv, 99, 0, "0: Character not supported: U+0000"},
+        {"\xC3\xA9\0"sv, 99, 1, "1: Character not supported: U+0000"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expr);
