@@ -79,7 +79,9 @@ void LoadDefinitions(const TCliOptions& options)
 void LoadOptionsFile(const TCliOptions& options, TConsoleCalculator& calculator)
 {
     std::string fileName;
-    if (options.OptionsSource == TOptionsSource::osNone)
+    // A script must answer alike on every account: porcelain reads only a file it is given.
+    if (options.OptionsSource == TOptionsSource::osNone ||
+        (options.Porcelain && options.OptionsSource == TOptionsSource::osDefault))
         return;
     if (options.OptionsSource == TOptionsSource::osFile)
         fileName = options.OptionsFile;

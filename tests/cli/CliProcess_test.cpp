@@ -310,13 +310,35 @@ TEST_F(CliProcess, GroupMarkOfThousandSeparatorsIsWrittenAsUtf8)
 TEST_F(CliProcess, OptionsFileDigitsSettingsReachPorcelain)
 {
     WriteOptions("[Results]\n1=2,0,0,1\n2=2,0,0,2\n");
-    const TProcessResult r = Run({"--porcelain", "1234.5", "2/3"});
+    const TProcessResult r = Run({"--porcelain", "--options=" + Options(), "1234.5", "2/3"});
     std::istringstream lines(r.Out);
     std::string first, second;
     std::getline(lines, first);
     std::getline(lines, second);
     EXPECT_EQ(SplitTabs(first).at(3), "1.23E+0003");
     EXPECT_EQ(SplitTabs(second).at(4), "0.67");
+}
+
+TEST_F(CliProcess, PorcelainReadsTheUsersOptionsFileOnlyWhenNamed)
+{
+    // A script must answer alike on every account, whatever separators or angle mode the
+    // user chose for the window.
+    WriteOptions("[General]\nAngleMode=1\nDecimalSeparator=,\nListSeparator=;\n"
+                 "[Results]\n1=2,0,0,1\n");
+    const std::vector<std::string> before = FilesInHome();
+    const std::vector<std::string> expressions = {"max(1,2)", "sin(90)", "1234.5"};
+    std::vector<std::string> args = {"--porcelain"};
+    args.insert(args.end(), expressions.begin(), expressions.end());
+    const TProcessResult r = Run(args);
+    EXPECT_EQ(r.Status, 0) << r.Out << r.Err;
+    args.push_back("--no-options");
+    EXPECT_EQ(r.Out, Run(args).Out);
+    EXPECT_EQ(SplitTabs(r.Out).at(1), "2");
+    EXPECT_EQ(FilesInHome(), before);
+
+    const TProcessResult named = Run({"--porcelain", "--options=" + Options(), "max(1,2)"});
+    EXPECT_EQ(SplitTabs(named.Out).at(2), "1.2");
+    EXPECT_EQ(FilesInHome(), before);
 }
 
 TEST_F(CliProcess, CommandLineOverridesTheOptionsFile)
