@@ -184,7 +184,8 @@ bool RunStandardInput(TBatchPrinter& printer, TConsoleOutput& output)
     TLineReader reader(STDIN_FILENO);
     reader.OnWait = [&output] { output.Flush(); };
     std::string line;
-    while (reader.ReadLine(line))
+    // Once the answers cannot be written, reading on would only waste the questions.
+    while (!output.Failed() && reader.ReadLine(line))
         printer.RunLine(line);
     if (reader.Failed()) {
         output.Error(std::string(kProgramName) +
@@ -205,8 +206,11 @@ int Run(const TCliOptions& options, TConsoleOutput& output)
     bool allOk = true;
     if (!options.Expressions.empty()) {
         TBatchPrinter printer(calculator, output, options);
-        for (const std::string& expression : options.Expressions)
+        for (const std::string& expression : options.Expressions) {
+            if (output.Failed())
+                break;
             printer.Run(expression);
+        }
         allOk = printer.AllOk();
     }
     else if (!options.Porcelain && ::isatty(STDIN_FILENO) != 0)
@@ -219,21 +223,8 @@ int Run(const TCliOptions& options, TConsoleOutput& output)
     return allOk ? kExitOk : kExitFailed;
 }
 
-} // namespace
-
-std::string DefaultOptionsFileName()
+int RunWithOutput(int argc, char** argv, TConsoleOutput& output)
 {
-    try {
-        return SettingsDirName() + kOptionsFileName;
-    }
-    catch (const EException&) {
-        return {}; // no home folder: there are no user options to read
-    }
-}
-
-int RunCli(int argc, char** argv)
-{
-    TConsoleOutput output;
     std::vector<std::string_view> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
@@ -262,6 +253,27 @@ int RunCli(int argc, char** argv)
         ReportUsageFailure(output, Latin1ToUtf8(e.what()), false);
         return kExitUsage;
     }
+}
+
+} // namespace
+
+std::string DefaultOptionsFileName()
+{
+    try {
+        return SettingsDirName() + kOptionsFileName;
+    }
+    catch (const EException&) {
+        return {}; // no home folder: there are no user options to read
+    }
+}
+
+int RunCli(int argc, char** argv)
+{
+    TConsoleOutput output;
+    const int status = RunWithOutput(argc, argv, output);
+    output.Flush();
+    // As the standard tools do: answers that never arrived fail the whole run.
+    return output.Failed() ? kExitOutputFailed : status;
 }
 
 } // namespace calc::cli

@@ -8,6 +8,7 @@ namespace calc::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitOutputFailed = 2;
 
 /// "Options.ini" in the user's settings folder ($XDG_CONFIG_HOME, else ~/.config, followed by
 /// "Zembrical Calculator"); unlike the settings folder of the calculator it creates nothing.

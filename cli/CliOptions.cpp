@@ -233,7 +233,7 @@ std::string UsageText()
            "\n"
            "Put \"--\" before an expression that starts with \"-\" and a letter (-- -pi).\n"
            "Exit status: 0 when every expression was evaluated, 1 when one failed,\n"
-           "2 for a usage error or a failing definition.\n";
+           "2 for a usage error, a failing definition or output that cannot be written.\n";
 }
 
 } // namespace calc::cli

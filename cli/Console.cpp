@@ -1,6 +1,9 @@
 #include "Console.h"
 
+#include "CliOptions.h"
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -21,17 +24,19 @@ bool SameFile(int fd1, int fd2)
            a.st_ino == b.st_ino;
 }
 
-void WriteAll(int fd, std::string_view data)
+/// 0, or the errno of the write that failed.
+int WriteAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
         const ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return; // a closed pipe or a full disk: nobody is left to tell
+            return errno;
         }
         data.remove_prefix(static_cast<std::size_t>(n));
     }
+    return 0;
 }
 
 } // namespace
@@ -53,10 +58,28 @@ void TConsoleOutput::Flush()
 {
     if (FBuffer.empty())
         return;
+    if (FFailed) {
+        FBuffer.clear();
+        return;
+    }
     // Anything printed through stdio (by readline) goes first.
     std::fflush(stdout);
-    WriteAll(STDOUT_FILENO, FBuffer);
+    const int error = WriteAll(STDOUT_FILENO, FBuffer);
     FBuffer.clear();
+    if (error != 0)
+        WriteFailed(error);
+}
+
+void TConsoleOutput::WriteFailed(int error)
+{
+    FFailed = true;
+    if (error == EPIPE) {
+        // The reader has gone: end as the signal would have, without a word.
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+        return; // the signal is blocked: the caller ends the run
+    }
+    Error(std::string(kProgramName) + ": cannot write standard output: " + std::strerror(error));
 }
 
 void TConsoleOutput::Error(std::string_view line)
@@ -66,7 +89,8 @@ void TConsoleOutput::Error(std::string_view line)
     std::string text(line);
     text.push_back('\n');
     std::fflush(stderr);
-    WriteAll(STDERR_FILENO, text);
+    // Nowhere is left to report a failure on standard error itself.
+    static_cast<void>(WriteAll(STDERR_FILENO, text));
 }
 
 bool TLineReader::Fill()

@@ -11,6 +11,9 @@ namespace calc::cli {
 /// Collects standard output and writes it in large pieces; Flush writes it out at once.
 /// Error lines go to standard error unbuffered, after the pending output when both streams
 /// reach the same file, so their order survives "2>&1".
+/// When standard output cannot be written, the first failure is reported on standard error
+/// and everything after it is dropped; a closed pipe ends the program as SIGPIPE does, even
+/// when the signal is ignored, so "| head -1" ends it quietly.
 class TConsoleOutput {
 public:
     TConsoleOutput();
@@ -24,11 +27,16 @@ public:
     void Flush();
     /// Writes one UTF-8 line (a line end is added) to standard error.
     void Error(std::string_view line);
+    /// Some output could not be written.
+    [[nodiscard]] bool Failed() const noexcept { return FFailed; }
 
 private:
+    void WriteFailed(int error);
+
     std::string FBuffer;
     bool FTerminal;
     bool FSharedWithErrors;
+    bool FFailed = false;
 };
 
 /// Reads lines from a file descriptor through its own buffer. Before it would wait for more

@@ -1,6 +1,7 @@
 #include "CliProcess.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -501,6 +502,58 @@ TEST_F(CliProcess, ErrorsKeepTheirPlaceWhenBothStreamsGoToOneFile)
         "", FEnv);
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(ReadAll(file), "1\nerror: 3: Division by zero\n2\n3\n");
+}
+
+TEST_F(CliProcess, FailedWriteToStandardOutputEndsWithAMessageAndStatusTwo)
+{
+    std::string manyLines;
+    for (int i = 0; i < 20000; ++i)
+        manyLines += "1+1\n";
+    struct Row {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+    };
+    const Row rows[] = {
+        {"arguments", {"1", "2"}, ""},
+        {"lines", {}, "1\n2\n"},
+        {"more lines than one write", {"--porcelain"}, manyLines},
+        {"help", {"--help"}, ""},
+        {"version", {"--version"}, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> args = {"-c", "\"$0\" \"$@\" >/dev/full", ZEMBRICAL_CLI_PATH,
+                                         "--definitions=" + (FHome / "defs")};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const TProcessResult r = RunProcess("/bin/sh", args, row.input, FEnv);
+        EXPECT_EQ(r.Status, 2);
+        EXPECT_EQ(r.Err, "zembrical-cli: cannot write standard output: No space left on device\n");
+    }
+}
+
+TEST_F(CliProcess, ClosedPipeOnStandardOutputEndsQuietly)
+{
+    // Whether SIGPIPE was ignored or not, the program ends as the signal ends it, with nothing
+    // on standard error, and reads no further.
+    const std::string cli = "seq 1 300000 2>/dev/null | { \"$0\" --porcelain "
+                            "--definitions=\"$1\"; echo \"status $?\" >&2; }";
+    struct Row {
+        std::string script;
+        long lines;
+    };
+    const Row rows[] = {
+        {cli + " | head -n 1", 1},
+        {"trap '' PIPE; " + cli + " | head -n 1", 1},
+        {"trap '' PIPE; " + cli + " | true", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.script);
+        const TProcessResult r =
+            RunProcess("/bin/sh", {"-c", row.script, ZEMBRICAL_CLI_PATH, FHome / "defs"}, "", FEnv);
+        EXPECT_EQ(r.Err, "status 141\n"); // 128 + SIGPIPE
+        EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\n'), row.lines);
+    }
 }
 
 TEST_F(CliProcess, AnswersEachLineBeforeTheNextArrivesThroughPipes)
