@@ -1,11 +1,15 @@
 // Throughput of the console calculator as a whole process: the corpus piped through it with
-// its default output, next to a muparser-based line reader doing the same.
+// its default output, next to a muparser-based line reader doing the same. Then the time per
+// MB of one very long input line, read alone and evaluated by the whole program: it stays the
+// same from 1 to 100 MB when reading is linear.
 #include "BenchCorpus.h"
+#include "Console.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <map>
 #include <spawn.h>
 #include <stdexcept>
@@ -18,13 +22,13 @@ extern char** environ;
 
 namespace {
 
-/// Runs a program with the corpus file on standard input and its output thrown away; false
-/// when it could not start or died of a signal.
-bool RunOnCorpus(const std::vector<std::string>& command)
+/// Runs a program with a file on standard input and its output thrown away; false when it
+/// could not start or died of a signal.
+bool RunOnFile(const std::vector<std::string>& command, const char* input)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, ZEMBRICAL_BENCH_CORPUS, O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
@@ -57,7 +61,7 @@ void RunProcessBenchmark(benchmark::State& state, const std::vector<std::string>
 {
     const std::size_t lines = calc::bench::Corpus().size();
     for (auto _ : state)
-        if (!RunOnCorpus(command))
+        if (!RunOnFile(command, ZEMBRICAL_BENCH_CORPUS))
             state.SkipWithError("the program did not run to its end");
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));
 }
@@ -74,6 +78,107 @@ void BM_Process_muparserReader(benchmark::State& state)
     RunProcessBenchmark(state, {ZEMBRICAL_MUPARSER_READER_PATH});
 }
 BENCHMARK(BM_Process_muparserReader)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+/// A folder for the long-line files, removed with them when the benchmarks end.
+class TLongLineFolder {
+public:
+    TLongLineFolder()
+    {
+        char pattern[] = "/tmp/zembrical-bench-lines-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        FPath = pattern;
+    }
+    ~TLongLineFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(FPath, error);
+    }
+    TLongLineFolder(const TLongLineFolder&) = delete;
+    TLongLineFolder& operator=(const TLongLineFolder&) = delete;
+
+    /// A file of one line "1+1+...+1" of about megabytes MB and a line end, made on first use.
+    const std::string& File(std::int64_t megabytes)
+    {
+        std::string& path = FFiles[megabytes];
+        if (!path.empty())
+            return path;
+        path = FPath + "/" + std::to_string(megabytes) + "MB.txt";
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr)
+            throw std::runtime_error("cannot write " + path);
+        const std::string block = [] {
+            std::string text;
+            for (int i = 0; i < 32768; ++i)
+                text += "1+";
+            return text;
+        }();
+        for (std::int64_t i = 0; i < megabytes * 16; ++i)
+            std::fwrite(block.data(), 1, block.size(), file);
+        std::fputs("1\n", file);
+        if (std::fclose(file) != 0)
+            throw std::runtime_error("cannot write " + path);
+        return path;
+    }
+
+private:
+    std::string FPath;
+    std::map<std::int64_t, std::string> FFiles;
+};
+
+TLongLineFolder& LongLines()
+{
+    static TLongLineFolder folder;
+    return folder;
+}
+
+/// Seconds per MB of the line, next to the usual bytes per second.
+void SetPerMegabyte(benchmark::State& state)
+{
+    const std::int64_t megabytes = state.range(0);
+    state.SetBytesProcessed(state.iterations() * megabytes * 1024 * 1024);
+    state.counters["s_per_MB"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * megabytes),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_LongLine_Read(benchmark::State& state)
+{
+    const std::string& path = LongLines().File(state.range(0));
+    std::string line;
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            state.SkipWithError("cannot open the long line");
+            break;
+        }
+        calc::cli::TLineReader reader(fd);
+        if (!reader.ReadLine(line))
+            state.SkipWithError("no line read");
+        benchmark::DoNotOptimize(line.data());
+        ::close(fd);
+    }
+    SetPerMegabyte(state);
+}
+BENCHMARK(BM_LongLine_Read)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_LongLine_Process(benchmark::State& state)
+{
+    const std::string& path = LongLines().File(state.range(0));
+    const std::vector<std::string> command = {ZEMBRICAL_CLI_PATH, "--porcelain",
+                                              "--definitions=" + EmptyDefinitionsFolder()};
+    for (auto _ : state)
+        if (!RunOnFile(command, path.c_str()))
+            state.SkipWithError("the program did not run to its end");
+    SetPerMegabyte(state);
+}
+BENCHMARK(BM_LongLine_Process)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 } // namespace
 
