@@ -90,6 +90,9 @@ public:
     /// in the history, and a result already on screen replaces the expression.
     void Evaluate(bool refresh);
     void InsertText(const std::string& text, bool replace);
+    /// The value as text to write into the expression: it reads back as the same value under
+    /// the calculator's separators, whatever the desktop's; empty for a value without a literal.
+    [[nodiscard]] std::string ValueToExpressionText(Extended value) const;
     void GotoError(int pos);
 
     // Options.
