@@ -370,6 +370,26 @@ void TCalcManager::SaveOptions()
     SaveOptionsToFile(FOptionsFileName);
 }
 
+void TCalcManager::SaveChangedOptions()
+{
+    if (!FModified)
+        return;
+    SaveOptions();
+    FModified = false;
+}
+
+void TCalcManager::SaveHistory()
+{
+    FHistory->SaveHistory();
+}
+
+void TCalcManager::SkipExitSaves()
+{
+    FModified = false;
+    // Without a file name the history writes nothing when it goes.
+    FHistory->SetFileName({});
+}
+
 void TCalcManager::SaveOptionsToFile(const std::string& fileName)
 {
     BuildOptions().SaveToFile(fileName);
