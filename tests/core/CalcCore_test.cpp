@@ -528,6 +528,38 @@ TEST_F(CalcManagerTest, HistorySavedWhenSwitchedOn)
     EXPECT_EQ(FManager->History().Expressions(0), "2+3");
 }
 
+TEST_F(CalcManagerTest, ExitSavesMadeBeforehandAreNotRepeated)
+{
+    TCalcManager& m = Create();
+    m.History().SetLoadHistory(true);
+    m.SetAngleMode(TAngleMode::amRad);
+    m.SetExpression("2+3");
+    m.Evaluate(false);
+    m.SaveChangedOptions();
+    m.SaveHistory();
+    EXPECT_FALSE(m.Modified());
+    EXPECT_NE(test::ReadAll(OptionsFile()).find("AngleMode=1"), std::string::npos);
+    EXPECT_EQ(test::ReadAll(HistoryFile()).rfind("2+3\t", 0), 0u);
+    m.SkipExitSaves();
+    std::filesystem::remove(OptionsFile());
+    std::filesystem::remove(HistoryFile());
+    FManager.reset();
+    EXPECT_FALSE(std::filesystem::exists(OptionsFile()));
+    EXPECT_FALSE(std::filesystem::exists(HistoryFile()));
+}
+
+TEST_F(CalcManagerTest, AFailedExitSaveStaysDue)
+{
+    TCalcManager& m = Create();
+    m.SetAngleMode(TAngleMode::amGrad);
+    std::filesystem::create_directories(OptionsFile()); // no save replaces a folder
+    EXPECT_THROW(m.SaveChangedOptions(), EException);
+    EXPECT_TRUE(m.Modified());
+    std::filesystem::remove(OptionsFile());
+    FManager.reset(); // not given up: the destructor writes them
+    EXPECT_NE(test::ReadAll(OptionsFile()).find("AngleMode=2"), std::string::npos);
+}
+
 TEST_F(CalcManagerTest, DefinitionFilesLoadAtCreation)
 {
     const std::string folder = FFolder.File("Definitions");
