@@ -45,7 +45,9 @@ void OnTerminationSignal(int)
 }
 
 /// Turns SIGTERM, SIGHUP and SIGINT into an orderly quit, so that a logout or shutdown still
-/// writes the options, the layout and the history.
+/// writes the options, the layout and the history. The quit reaches the application before the
+/// windows close, as the session manager's does, so no window asks anything of a user who may
+/// be gone.
 void QuitOnTerminationSignals(QObject* parent)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
@@ -54,7 +56,6 @@ void QuitOnTerminationSignals(QObject* parent)
     QObject::connect(notifier, &QSocketNotifier::activated, parent, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(gSignalPipe[1], &byte, 1);
-        QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
     struct sigaction action = {};

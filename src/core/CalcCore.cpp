@@ -5,6 +5,7 @@
 #include "definitions/ExprParserDefinitions.h"
 #include "definitions/FileEnum.h"
 #include "results/CalcResultRepresentations.h"
+#include "results/NumberText.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -182,9 +183,20 @@ void TCalcManager::Evaluate(bool refresh)
         return;
     const Extended value = FParser.Value();
     FHistory->Add(FExpression, FResults.DefaultIndex(), value);
-    if (!FExpressionPending)
-        InsertText(FResults.GetResultText(0, false, value) + "|", true);
+    if (!FExpressionPending) {
+        // Not the decimal format's text: its separators and grouping are the desktop's.
+        const std::string text = ValueToExpressionText(value);
+        if (!text.empty())
+            InsertText(text + "|", true);
+    }
     FExpressionPending = false;
+}
+
+std::string TCalcManager::ValueToExpressionText(Extended value) const
+{
+    const std::string separators = DecimalSeparators().Text();
+    const auto first = separators.find_first_not_of('\0');
+    return ExpressionValueText(value, first == std::string::npos ? '\0' : separators[first]);
 }
 
 void TCalcManager::InsertText(const std::string& text, bool replace)
@@ -356,6 +368,26 @@ void TCalcManager::SaveOptions()
     if (FOptionsFileName.empty())
         throw EException("Couldn't save options: filename is empty");
     SaveOptionsToFile(FOptionsFileName);
+}
+
+void TCalcManager::SaveChangedOptions()
+{
+    if (!FModified)
+        return;
+    SaveOptions();
+    FModified = false;
+}
+
+void TCalcManager::SaveHistory()
+{
+    FHistory->SaveHistory();
+}
+
+void TCalcManager::SkipExitSaves()
+{
+    FModified = false;
+    // Without a file name the history writes nothing when it goes.
+    FHistory->SetFileName({});
 }
 
 void TCalcManager::SaveOptionsToFile(const std::string& fileName)

@@ -52,7 +52,8 @@ public:
     using TWindowMessage = std::function<void(int message)>;
 
     explicit TCalcManager(TCalcManagerSetup setup = {});
-    /// Writes the options when they changed, then the history when saving is on.
+    /// Writes the options when they changed, then the history when saving is on, unless
+    /// SkipExitSaves said otherwise; failures go to standard error.
     ~TCalcManager();
     TCalcManager(const TCalcManager&) = delete;
     TCalcManager& operator=(const TCalcManager&) = delete;
@@ -90,6 +91,9 @@ public:
     /// in the history, and a result already on screen replaces the expression.
     void Evaluate(bool refresh);
     void InsertText(const std::string& text, bool replace);
+    /// The value as text to write into the expression: it reads back as the same value under
+    /// the calculator's separators, whatever the desktop's; empty for a value without a literal.
+    [[nodiscard]] std::string ValueToExpressionText(Extended value) const;
     void GotoError(int pos);
 
     // Options.
@@ -127,6 +131,14 @@ public:
     void LoadOptionsFromStream(std::istream& stream);
     void LoadOptionsFromText(std::string_view text);
     void SaveOptions();
+    /// The saves the destructor would make, for a caller that can put a failure to the user:
+    /// the options when they changed, then the history when saving is on. A failed save
+    /// raises EException and stays due.
+    void SaveChangedOptions();
+    void SaveHistory();
+    /// Leaves the destructor nothing to write: the caller made those saves or gave them up.
+    /// Options changed later are still written; the history no longer is.
+    void SkipExitSaves();
     void SaveOptionsToFile(const std::string& fileName);
     void SaveOptionsToStream(std::ostream& stream) const;
     [[nodiscard]] std::string SaveOptionsToText() const;

@@ -1,6 +1,7 @@
 #include "results/NumberText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -84,14 +85,13 @@ TDecimalDigits ToFixedDigits(Extended value, int decimals, int precision)
     return RoundHalfUp(std::move(digits), static_cast<int>(std::max(count, -1L)));
 }
 
-std::string FloatToTextGeneral(Extended value, int precision, int expDigits, char decimalSeparator)
+namespace {
+
+/// The digits laid out as the general number text: scientific when the exponent is above
+/// precision or below -3.
+std::string LayOutDigits(const TDecimalDigits& d, int precision, int expDigits,
+                         char decimalSeparator)
 {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value > 0 ? "INF" : "-INF";
-    precision = ClampPrecision(precision);
-    const TDecimalDigits d = ToDecimalDigits(value, precision);
     if (d.Digits.empty())
         return "0";
     std::string text;
@@ -131,6 +131,60 @@ std::string FloatToTextGeneral(Extended value, int precision, int expDigits, cha
         text.push_back(decimalSeparator);
         text.append(d.Digits, static_cast<std::size_t>(e));
     }
+    return text;
+}
+
+/// The fewest significant digits that still single out the finite, non-zero value.
+TDecimalDigits ShortestDigits(Extended value)
+{
+    char buf[64];
+    const auto [end, error] =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    TDecimalDigits result;
+    result.Negative = std::signbit(value);
+    if (error != std::errc{})
+        return result;
+    const char* p = buf;
+    for (; p != end && *p != 'e'; ++p)
+        if (IsDigit(*p))
+            result.Digits.push_back(*p);
+    int exp10 = 0;
+    if (p != end)
+        std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exp10);
+    result.Exponent = exp10 + 1;
+    return result;
+}
+
+} // namespace
+
+std::string FloatToTextGeneral(Extended value, int precision, int expDigits, char decimalSeparator)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    precision = ClampPrecision(precision);
+    return LayOutDigits(ToDecimalDigits(value, precision), precision, expDigits, decimalSeparator);
+}
+
+std::string ExpressionValueText(Extended value, char decimalSeparator)
+{
+    if (!std::isfinite(value))
+        return {};
+    // Integers in the 64-bit range in full, as the decimal format shows them.
+    if (value == std::trunc(value) && value >= -0x1p63L && value < 0x1p63L)
+        return std::to_string(static_cast<long long>(value));
+    const TDecimalDigits d = ShortestDigits(value);
+    if (d.Digits.empty())
+        return {};
+    if (decimalSeparator != '\0')
+        return LayOutDigits(d, kExpressionTextPrecision, 0, decimalSeparator);
+    // Without a decimal separator the digits form an integer scaled by its exponent.
+    std::string text = d.Negative ? "-" : "";
+    text += d.Digits;
+    const int exp10 = d.Exponent - static_cast<int>(d.Digits.size());
+    if (exp10 != 0)
+        text += "E" + std::to_string(exp10);
     return text;
 }
 

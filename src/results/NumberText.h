@@ -12,6 +12,15 @@ namespace calc {
 [[nodiscard]] std::string FloatToTextGeneral(Extended value, int precision, int expDigits,
                                              char decimalSeparator);
 
+/// Where a value written into an expression turns scientific, as the decimal format does.
+inline constexpr int kExpressionTextPrecision = 15;
+
+/// The value as a decimal literal that the expression parser reads back as exactly the same
+/// value: the fewest significant digits that do, the given decimal separator ('\0' for none:
+/// the digits then take an exponent), no digit grouping, integers of the 64-bit range in full.
+/// Empty for a value that is not finite, which no literal stands for.
+[[nodiscard]] std::string ExpressionValueText(Extended value, char decimalSeparator);
+
 /// Decimal digits of |value| without trailing zeros, and the exponent E such that
 /// |value| = 0.d1d2... * 10^E. Zero (also a value rounded away) gives no digits.
 struct TDecimalDigits {

@@ -12,6 +12,7 @@
 #include "widgets/StatusBar.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QStatusTipEvent>
@@ -252,6 +253,19 @@ void TfrmCalculator::LoadLayout()
 
 void TfrmCalculator::SaveLayout()
 {
+    if (FLayoutSaved)
+        return;
+    try {
+        WriteLayout();
+    }
+    catch (const EException& e) {
+        // The window is going away; there is nobody left to show a box to.
+        std::fprintf(stderr, "Zembrical Calculator: %s\n", e.what());
+    }
+}
+
+void TfrmCalculator::WriteLayout()
+{
     // A menu bar shown only for a moment is not part of the stored size.
     ShowMenuBar(FMenuBar);
     TLayoutSettings layout;
@@ -261,12 +275,46 @@ void TfrmCalculator::SaveLayout()
     layout.ToolIndex = FToolIndex;
     layout.StayOnTop = StayOnTop();
     layout.Placement = PlacementOfWindow(*this);
-    try {
-        SaveLayoutFile(LayoutFileName(), layout, PrimaryScreenSize());
-    }
-    catch (const EException& e) {
-        // The window is going away; there is nobody left to show a box to.
-        std::fprintf(stderr, "Zembrical Calculator: %s\n", e.what());
+    SaveLayoutFile(LayoutFileName(), layout, PrimaryScreenSize());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+void TfrmCalculator::closeEvent(QCloseEvent* event)
+{
+    // Saved here, where a failure can still be put to the user; the destructors that would
+    // otherwise write these files then have nothing left to do.
+    SaveReporting(LayoutFileName(), [this] { WriteLayout(); });
+    FLayoutSaved = true;
+    SaveReporting(FManager.OptionsFileName(), [this] { FManager.SaveChangedOptions(); });
+    SaveReporting(FManager.History().FileName(), [this] { FManager.SaveHistory(); });
+    FManager.SkipExitSaves();
+    QMainWindow::closeEvent(event);
+}
+
+void TfrmCalculator::SaveReporting(const std::string& fileName, const std::function<void()>& save)
+{
+    for (;;) {
+        // The event handler is the boundary: nothing may escape into the toolkit.
+        try {
+            save();
+            return;
+        }
+        catch (const std::exception& e) {
+            if (FSessionEnding) {
+                std::fprintf(stderr, "Zembrical Calculator: %s\n", e.what());
+                return;
+            }
+            // File names and system messages are in the desktop's encoding.
+            const QString name = QFileInfo(QFile::decodeName(fileName.c_str())).fileName();
+            const QString reason = QString::fromLocal8Bit(e.what());
+            const QString text =
+                name.isEmpty() ? reason : tr("Couldn't save %1:\r\r%2").arg(name, reason);
+            // A quit that arrives while the box is open closes it: then one last try.
+            if (!RetryErrorBox(this, text) && !FSessionEnding)
+                return;
+        }
     }
 }
 
@@ -291,6 +339,12 @@ bool TfrmCalculator::event(QEvent* event)
 bool TfrmCalculator::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    // Signals and the session manager's logout reach the application as a quit, before the
+    // windows are closed.
+    if (type == QEvent::Quit && watched == qApp) {
+        FSessionEnding = true;
+        return false;
+    }
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
         type != QEvent::KeyRelease && type != QEvent::MouseButtonRelease)
         return false;

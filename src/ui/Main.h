@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <string>
 
 class QActionGroup;
@@ -26,7 +27,7 @@ class TfrmCalculator : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmCalculator(TCalcManager& manager, QWidget* parent = nullptr);
-    /// Stops listening to the manager and saves the layout.
+    /// Stops listening to the manager and saves the layout unless closing already did.
     ~TfrmCalculator() override;
 
     // Every command, shared by menus, toolbar and pop-up menus.
@@ -83,6 +84,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Saves the layout, the options and the history while failures can still be shown.
+    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     /// No toolbar menu: the toolbar is switched by its own command.
     QMenu* createPopupMenu() override;
@@ -109,6 +112,10 @@ private:
     void SettingsChanged();
     void LoadLayout();
     void SaveLayout();
+    void WriteLayout();
+    /// Runs one save; a failure is shown with Retry and Cancel, or written to standard error
+    /// once the session ends, when nobody may be there to answer.
+    void SaveReporting(const std::string& fileName, const std::function<void()>& save);
     void PreviewKey(const QKeyEvent& event);
     void PreviewMouseRelease(QWidget* target);
 
@@ -138,6 +145,9 @@ private:
     QActionGroup* FAngleModes = nullptr;
     QTimer* FUpdateTimer = nullptr;
     bool FShownOnce = false;
+    /// The application was asked to quit (a signal, the session manager), not the window.
+    bool FSessionEnding = false;
+    bool FLayoutSaved = false;
     int FToolsHeight = 203;
     int FToolIndex = -1;
 };

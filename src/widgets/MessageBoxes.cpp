@@ -14,6 +14,13 @@ public:
         QMessageBox::critical(parent, QCoreApplication::translate("MessageBoxes", "Error"),
                               NormalizeLineBreaks(text));
     }
+    bool RetryError(QWidget* parent, const QString& text) override
+    {
+        return QMessageBox::critical(parent, QCoreApplication::translate("MessageBoxes", "Error"),
+                                     NormalizeLineBreaks(text),
+                                     QMessageBox::Retry | QMessageBox::Cancel,
+                                     QMessageBox::Retry) == QMessageBox::Retry;
+    }
     bool Confirm(QWidget* parent, const QString& text) override
     {
         return QMessageBox::question(
@@ -53,6 +60,11 @@ QString NormalizeLineBreaks(const QString& text)
 void ShowErrorBox(QWidget* parent, const QString& text)
 {
     MessageBoxes().ShowError(parent, text);
+}
+
+bool RetryErrorBox(QWidget* parent, const QString& text)
+{
+    return MessageBoxes().RetryError(parent, text);
 }
 
 bool ConfirmBox(QWidget* parent, const QString& text)

@@ -13,6 +13,8 @@ public:
     virtual ~IMessageBoxes() = default;
     /// A box captioned "Error" with an error icon and an OK button.
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
+    /// A box captioned "Error" with an error icon, Retry and Cancel; true only for Retry.
+    virtual bool RetryError(QWidget* parent, const QString& text) = 0;
     /// A box captioned "Confirmation" with OK and Cancel; true only for OK.
     virtual bool Confirm(QWidget* parent, const QString& text) = 0;
     /// An information box with an OK button.
@@ -28,6 +30,7 @@ void SetMessageBoxes(IMessageBoxes* boxes) noexcept;
 [[nodiscard]] QString NormalizeLineBreaks(const QString& text);
 
 void ShowErrorBox(QWidget* parent, const QString& text);
+[[nodiscard]] bool RetryErrorBox(QWidget* parent, const QString& text);
 [[nodiscard]] bool ConfirmBox(QWidget* parent, const QString& text);
 
 } // namespace calc

@@ -5,6 +5,7 @@
 #include "support/TestRegistry.h"
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -184,6 +185,64 @@ TEST_F(CalcManagerTest, EnterWithAutoEvaluateRecordsAndReplaces)
     EXPECT_EQ(m.History().Values(0), 0.25);
     ASSERT_EQ(FInserted.size(), 1u);
     EXPECT_EQ(FInserted[0], "0.25| (replace)") << "always the decimal text, whatever the default";
+}
+
+/// The calculator's separators and the desktop's regional settings under which Enter runs.
+struct TReplaceSetting {
+    const char* name;
+    const char* decimals;
+    char list;
+    char regionalDecimal;
+    char regionalThousand;
+    bool grouped; ///< the decimal format's "Thousand separators"
+};
+
+const TReplaceSetting kReplaceSettings[] = {
+    {"PointEverywhere", ".", ',', '.', ',', false},
+    {"CommaDesktopPointCalculator", ".", ',', ',', '.', false},
+    {"CommaDesktopPointCalculatorGrouped", ".", ',', ',', '.', true},
+    {"CommaCalculatorPointDesktop", ",", ';', '.', ',', true},
+    {"BothCalculatorCommaDesktop", ".,", ';', ',', ' ', true},
+    {"NoDecimalSeparator", "", ',', '.', ',', false},
+};
+
+/// Expressions without separators, so that they read alike under every setting.
+const char* const kReplaceExpressions[] = {
+    "5/2",     "1/3",       "-2/3",      "2^70",
+    "1E300/7", "-1E-15/3",  "123456789", "-9223372036854775807-1",
+    "1E19",    "7E15+1/2",  "1/1024",    "-1E-5/3",
+    "1E4932",  "10/4*1E-3",
+};
+
+bool SameBits(Extended a, Extended b)
+{
+    return std::memcmp(&a, &b, 10) == 0;
+}
+
+TEST_F(CalcManagerTest, EnterReplacesTheExpressionWithTextOfTheSameValue)
+{
+    for (const TReplaceSetting& setting : kReplaceSettings) {
+        RegionalSettings().DecimalSeparator = setting.regionalDecimal;
+        RegionalSettings().ThousandSeparator = setting.regionalThousand;
+        TCalcManager& m = Create();
+        m.SetDecimalSeparators(TCharSet(setting.decimals));
+        m.SetListSeparator(setting.list);
+        m.Results().Items(0).SetChecked(setting.grouped);
+        for (const char* expression : kReplaceExpressions) {
+            SCOPED_TRACE(std::string(setting.name) + ": " + expression);
+            FInserted.clear();
+            m.SetExpression(expression);
+            m.Evaluate(false);
+            const Extended value = m.Results().Value();
+            ASSERT_EQ(FInserted.size(), 1u);
+            const std::string& inserted = FInserted[0];
+            ASSERT_TRUE(inserted.ends_with("| (replace)")) << inserted;
+            const std::string text = inserted.substr(0, inserted.size() - 11);
+            m.SetExpression(text);
+            EXPECT_EQ(FStatus.back().Code, ceNone) << text << ": " << FStatus.back().Message;
+            EXPECT_TRUE(SameBits(m.Results().Value(), value)) << text;
+        }
+    }
 }
 
 TEST_F(CalcManagerTest, RefreshNeverRecords)
@@ -467,6 +526,38 @@ TEST_F(CalcManagerTest, HistorySavedWhenSwitchedOn)
     EXPECT_TRUE(FManager->History().LoadHistory());
     ASSERT_EQ(FManager->History().Count(), 1);
     EXPECT_EQ(FManager->History().Expressions(0), "2+3");
+}
+
+TEST_F(CalcManagerTest, ExitSavesMadeBeforehandAreNotRepeated)
+{
+    TCalcManager& m = Create();
+    m.History().SetLoadHistory(true);
+    m.SetAngleMode(TAngleMode::amRad);
+    m.SetExpression("2+3");
+    m.Evaluate(false);
+    m.SaveChangedOptions();
+    m.SaveHistory();
+    EXPECT_FALSE(m.Modified());
+    EXPECT_NE(test::ReadAll(OptionsFile()).find("AngleMode=1"), std::string::npos);
+    EXPECT_EQ(test::ReadAll(HistoryFile()).rfind("2+3\t", 0), 0u);
+    m.SkipExitSaves();
+    std::filesystem::remove(OptionsFile());
+    std::filesystem::remove(HistoryFile());
+    FManager.reset();
+    EXPECT_FALSE(std::filesystem::exists(OptionsFile()));
+    EXPECT_FALSE(std::filesystem::exists(HistoryFile()));
+}
+
+TEST_F(CalcManagerTest, AFailedExitSaveStaysDue)
+{
+    TCalcManager& m = Create();
+    m.SetAngleMode(TAngleMode::amGrad);
+    std::filesystem::create_directories(OptionsFile()); // no save replaces a folder
+    EXPECT_THROW(m.SaveChangedOptions(), EException);
+    EXPECT_TRUE(m.Modified());
+    std::filesystem::remove(OptionsFile());
+    FManager.reset(); // not given up: the destructor writes them
+    EXPECT_NE(test::ReadAll(OptionsFile()).find("AngleMode=2"), std::string::npos);
 }
 
 TEST_F(CalcManagerTest, DefinitionFilesLoadAtCreation)

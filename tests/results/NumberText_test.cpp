@@ -1,8 +1,18 @@
+#include "engine/ExprParser.h"
 #include "results/NumberText.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace calc {
 namespace {
@@ -132,6 +142,127 @@ TEST(NumberTextDigits, PrecisionIsClampedToOneToEighteen)
     EXPECT_EQ(ToDecimalDigits(1.0L / 3, 0).Digits, "3");
     EXPECT_EQ(ToDecimalDigits(0.96L, 1).Digits, "1");
     EXPECT_EQ(ToDecimalDigits(0.96L, 1).Exponent, 1);
+}
+
+struct ExpressionTextCase {
+    const char* name;
+    Extended value;
+    char separator;
+    const char* expected;
+};
+
+const ExpressionTextCase kExpressionTextRows[] = {
+    {"Integer", 42, '.', "42"},
+    {"NegativeZeroIsZero", -0.0L, '.', "0"},
+    {"SmallestInteger", -9223372036854775807.0L - 1, '.', "-9223372036854775808"},
+    {"IntegerBeyondTheRangeIsScientific", 1e19L, '.', "1E19"},
+    {"CalculatorsComma", 2.5L, ',', "2,5"},
+    {"NeverGrouped", 1234567.5L, '.', "1234567.5"},
+    {"SmallStaysFixed", 0.0001L, '.', "0.0001"},
+    {"SmallerIsScientific", -0.00001L, ',', "-1E-5"},
+    {"NoSeparatorScalesTheDigits", 2.5L, '\0', "25E-1"},
+    {"NoSeparatorNegative", -0.0625L, '\0', "-625E-4"},
+    {"NoSeparatorLarge", 1e30L, '\0', "1E30"},
+    {"NaNHasNoLiteral", std::numeric_limits<Extended>::quiet_NaN(), '.', ""},
+    {"InfinityHasNoLiteral", -std::numeric_limits<Extended>::infinity(), '.', ""},
+};
+
+class NumberTextExpression : public ::testing::TestWithParam<ExpressionTextCase> {};
+
+TEST_P(NumberTextExpression, GivesExpectedText)
+{
+    const ExpressionTextCase& row = GetParam();
+    EXPECT_EQ(ExpressionValueText(row.value, row.separator), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NumberTextExpression, ::testing::ValuesIn(kExpressionTextRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+bool SameBits(Extended a, Extended b)
+{
+    return std::memcmp(&a, &b, 10) == 0;
+}
+
+/// Values an evaluation can end with: the extremes, integers at the 64-bit limits, and random
+/// significands at random exponents of both signs. (A result of magnitude 1e-16 or less is
+/// made exactly 0.)
+std::vector<Extended> ResultValues()
+{
+    std::vector<Extended> values = {
+        1.0L / 3,
+        -2.0L / 3,
+        0.1L,
+        1e-15L / 7,
+        std::numeric_limits<Extended>::max(),
+        -std::numeric_limits<Extended>::max(),
+        std::nextafter(0x1p63L, 0.0L),
+        0x1p63L,
+        std::nextafter(0x1p63L, 0x1p64L),
+        std::nextafter(-0x1p63L, -0x1p64L),
+        0x1p64L - 1,
+        std::nextafter(1.0L, 2.0L),
+        std::nextafter(1.0L, 0.0L),
+        1e15L + 0.5L,
+        123456789.125L,
+    };
+    std::mt19937_64 random(20261206);
+    for (int i = 0; i < 3000; ++i) {
+        const std::uint64_t bits = random() | (std::uint64_t{1} << 63);
+        // bits * 2^(exponent - 64) lies in [2^(exponent - 1), 2^exponent).
+        const int exponent = -51 + static_cast<int>(random() % (16384 + 51));
+        const Extended value = std::ldexp(static_cast<Extended>(bits), exponent - 64);
+        values.push_back(i % 2 == 0 ? value : -value);
+    }
+    return values;
+}
+
+/// Values below what a result can be, which the text must single out all the same.
+const Extended kTinyValues[] = {
+    1e-300L / 7,
+    -1e-17L,
+    std::numeric_limits<Extended>::min(),
+    std::numeric_limits<Extended>::denorm_min(),
+    -std::numeric_limits<Extended>::denorm_min() * 12345,
+};
+
+TEST(NumberTextExpression, ParserReadsBackTheSameValue)
+{
+    const std::vector<Extended> values = ResultValues();
+    for (const char* separators : {".", ",", ""}) {
+        TExpressionParser parser;
+        parser.SetDecimalSeparators(TCharSet(separators));
+        parser.SetListSeparator(';');
+        for (const Extended value : values) {
+            const std::string text = ExpressionValueText(value, separators[0]);
+            SCOPED_TRACE(text);
+            ASSERT_TRUE(parser.TryEvaluate(text)) << parser.GetErrorMessage();
+            ASSERT_TRUE(SameBits(parser.Value(), value));
+        }
+    }
+}
+
+TEST(NumberTextExpression, NoShorterTextWouldDo)
+{
+    std::vector<Extended> values = ResultValues();
+    values.insert(values.end(), std::begin(kTinyValues), std::end(kTinyValues));
+    for (const Extended value : values) {
+        const std::string text = ExpressionValueText(value, '.');
+        SCOPED_TRACE(text);
+        ASSERT_TRUE(SameBits(std::strtold(text.c_str(), nullptr), value));
+        const auto exponent = text.find('E');
+        const std::string mantissa = text.substr(0, exponent);
+        if (exponent == std::string::npos && mantissa.find('.') == std::string::npos)
+            continue; // an integer, written in full
+        std::string digits;
+        std::copy_if(mantissa.begin(), mantissa.end(), std::back_inserter(digits), IsDigit);
+        digits.erase(0, digits.find_first_not_of('0'));
+        if (digits.size() < 2)
+            continue; // nothing shorter to write
+        // One significant digit fewer, correctly rounded, is another value.
+        char shorter[64];
+        std::snprintf(shorter, sizeof shorter, "%.*Le", static_cast<int>(digits.size()) - 2, value);
+        EXPECT_FALSE(SameBits(std::strtold(shorter, nullptr), value)) << shorter;
+    }
 }
 
 } // namespace

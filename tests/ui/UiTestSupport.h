@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 namespace calc::test {
@@ -25,11 +26,19 @@ namespace calc::test {
 class TRecordingBoxes final : public IMessageBoxes {
 public:
     QStringList Errors;
+    QStringList RetryErrors;
     QStringList Confirmations;
     QStringList Informations;
     bool ConfirmAnswer = true;
+    /// Answers a Retry/Cancel box, true for Retry; none answers Cancel.
+    std::function<bool(const QString& text)> RetryAnswer;
 
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    bool RetryError(QWidget*, const QString& text) override
+    {
+        RetryErrors << text;
+        return RetryAnswer && RetryAnswer(text);
+    }
     bool Confirm(QWidget*, const QString& text) override
     {
         Confirmations << text;
