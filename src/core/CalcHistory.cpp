@@ -559,14 +559,14 @@ void THistoryManager::WriteFile(bool report)
     std::string disk;
     if (!ReadTextFile(FFileName, disk))
         disk.clear();
-    const bool merged = MergeFileText(disk);
+    // Reported before writing: the list has changed whether or not the write goes through.
+    if (MergeFileText(disk) && report)
+        Changed();
     std::string text = SaveToText();
     WriteTextFileAtomic(FFileName, text);
     FSyncedText = std::move(text);
     for (std::size_t s = 0; s < FSlots.size(); ++s)
         FSlots[s].Fresh = false;
-    if (merged && report)
-        Changed();
 }
 
 void THistoryManager::SetLoadHistory(bool value)
@@ -574,7 +574,7 @@ void THistoryManager::SetLoadHistory(bool value)
     if (value == FLoadHistory)
         return;
     if (FLoadHistory) {
-        WriteFile(false);
+        WriteFile(true);
         FLoadHistory = false;
     }
     else {

@@ -584,6 +584,10 @@ const MergeCase kMergeRows[] = {
      "x\t0\t2\r\n",
      {{B, Add, "COS(0)"}, {B, Exit}, {A, Add, "cos(0)"}},
      {"cos(0)", "x"}},
+    {"NewValueThereReplacesTheOldEntryOnce",
+     "x\t0\t1\r\ny\t0\t2\r\n",
+     {{B, Add, "X"}, {B, Exit}},
+     {"X", "y"}},
     {"SameNewEntryOnBothSidesOnce",
      "",
      {{A, Add, "1+1"}, {B, Add, "1+1"}, {A, Add, "2"}},
@@ -664,7 +668,30 @@ TEST_F(HistoryFile, MergedEntriesShowInTheSavingInstance)
     EXPECT_EQ(reports, 1);
 }
 
-TEST_F(HistoryFile, FileTurnedUnreadableAfterLoadingIsNotOverwritten)
+TEST_F(HistoryFile, MergedEntriesShowEvenWhenTheWriteFails)
+{
+    THistoryManager a(FName);
+    a.SetLoadHistory(true);
+    {
+        THistoryManager b(FName);
+        b.SetLoadHistory(true);
+        b.Add("b", 1, 2);
+    }
+    a.Add("a", 0, 1);
+    int reports = 0;
+    a.SetOnChange([&](THistoryManager&) { ++reports; });
+    reports = 0;
+    {
+        const test::TFileSizeLimit limit(8);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_THROW(a.SaveHistory(), EException);
+    }
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(Entries(a), (std::vector<Entry>{{"a", 0, 1}, {"b", 1, 2}}));
+    EXPECT_EQ(SavedExpressions(FName), (std::vector<std::string>{"b"}));
+}
+
+TEST_F(HistoryFile, FileReplacedByAFolderAfterLoadingIsLeftAlone)
 {
     WriteAll(FName, "x\t0\t1\r\n");
     THistoryManager history(FName);
@@ -676,6 +703,22 @@ TEST_F(HistoryFile, FileTurnedUnreadableAfterLoadingIsNotOverwritten)
     EXPECT_THROW(history.SaveHistory(), EException);
     EXPECT_TRUE(std::filesystem::is_directory(FName));
     EXPECT_EQ(ReadAll(FName + "/kept"), "k");
+    history.SetFileName({});
+}
+
+TEST_F(HistoryFile, FileMadeUnreadableAfterLoadingIsNotOverwritten)
+{
+    if (!test::PermissionsApply())
+        GTEST_SKIP() << "running as the superuser: permission bits do not stop reads";
+    WriteAll(FName, "x\t0\t1\r\n");
+    THistoryManager history(FName);
+    history.SetLoadHistory(true);
+    history.Add("a", 0, 1);
+    WriteAll(FName, "kept\t0\t1\r\n");
+    std::filesystem::permissions(FName, std::filesystem::perms::owner_write);
+    EXPECT_THROW(history.SaveHistory(), EException);
+    std::filesystem::permissions(FName, std::filesystem::perms::owner_read);
+    EXPECT_EQ(ReadAll(FName), "kept\t0\t1\r\n");
     history.SetFileName({});
 }
 
