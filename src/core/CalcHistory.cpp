@@ -553,6 +553,8 @@ void THistoryManager::WriteFile(bool report)
 {
     if (!FLoadHistory || FFileName.empty())
         return;
+    if (IsSpecialFile(FFileName))
+        throw EException(Format("Cannot save file \"%s\". Not a regular file", FFileName.c_str()));
     // Other instances save the same file: read what is there under the lock, take in what they
     // added, and replace it before anyone else may.
     const TFileLock lock(FFileName, TFileLock::TKind::Exclusive);

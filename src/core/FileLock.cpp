@@ -45,6 +45,12 @@ bool StillNamed(const std::string& fileName, int fd)
 
 } // namespace
 
+bool IsSpecialFile(const std::string& fileName)
+{
+    struct stat st {};
+    return ::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 TFileLock::TFileLock(const std::string& fileName, TKind kind)
 {
     const int operation = (kind == TKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;

@@ -25,4 +25,8 @@ private:
     int FFd = -1;
 };
 
+/// True when the name leads to something other than a regular file: a folder, a device or a
+/// FIFO, which no save may replace and whose reading may never end.
+[[nodiscard]] bool IsSpecialFile(const std::string& fileName);
+
 } // namespace calc

@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace calc {
@@ -703,6 +704,17 @@ TEST_F(HistoryFile, FileReplacedByAFolderAfterLoadingIsLeftAlone)
     EXPECT_THROW(history.SaveHistory(), EException);
     EXPECT_TRUE(std::filesystem::is_directory(FName));
     EXPECT_EQ(ReadAll(FName + "/kept"), "k");
+    history.SetFileName({});
+}
+
+TEST_F(HistoryFile, SpecialFileInPlaceOfTheFileIsNeitherReadNorReplaced)
+{
+    THistoryManager history(FName);
+    history.SetLoadHistory(true);
+    history.Add("a", 0, 1);
+    ASSERT_EQ(::mkfifo(FName.c_str(), 0600), 0);
+    EXPECT_THROW(history.SaveHistory(), EException);
+    EXPECT_TRUE(std::filesystem::is_fifo(FName));
     history.SetFileName({});
 }
 
