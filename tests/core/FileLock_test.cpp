@@ -7,8 +7,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
-#include <memory>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/file.h>
 #include <unistd.h>
 
