@@ -1,5 +1,6 @@
 #include "core/CalcHistory.h"
 
+#include "core/FileLock.h"
 #include "core/IniFile.h"
 #include "core/TextFile.h"
 #include "definitions/ExtStringList.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <limits>
 #include <locale.h>
+#include <unordered_set>
 #include <utility>
 
 namespace calc {
@@ -26,8 +28,9 @@ constexpr std::int32_t kDeleted = -2;
 constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
 constexpr int kValueDigits = 15;
 
-/// Calls fn(field) for every field of a history line.
-template <class Fn> void ForEachHistoryField(std::string_view line, Fn&& fn)
+/// Calls fn(field) for every field of a history line; without quoting, quotation marks are
+/// plain characters.
+template <class Fn> void ForEachHistoryField(std::string_view line, bool quoting, Fn&& fn)
 {
     std::size_t start = 0;
     char quote = 0;
@@ -42,12 +45,36 @@ template <class Fn> void ForEachHistoryField(std::string_view line, Fn&& fn)
                 fn(line.substr(start, i - start));
             start = i + 1;
         }
-        else if (c == '\'' || c == '"') {
+        else if (quoting && (c == '\'' || c == '"')) {
             quote = c;
         }
     }
     if (line.size() > start)
         fn(line.substr(start));
+}
+
+using TLineFields = std::array<std::string_view, 3>;
+
+/// Expression, format index and value of a history line, or false. A line whose quoted split
+/// does not give three fields is split at TABs alone: the writer turns every TAB of an
+/// expression into a blank, so a quotation mark without its pair (a comment, a typing slip)
+/// must not cost the entry; a line starting with its TAB holds the empty expression.
+bool ReadLineFields(std::string_view line, TLineFields& fields)
+{
+    std::size_t count = 0;
+    const auto take = [&](std::string_view field) {
+        if (count < fields.size())
+            fields[count] = field;
+        ++count;
+    };
+    ForEachHistoryField(line, true, take);
+    if (count == fields.size())
+        return true;
+    count = 0;
+    if (line.starts_with('\t'))
+        take(line.substr(0, 0));
+    ForEachHistoryField(line, false, take);
+    return count == fields.size();
 }
 
 /// A TAB or line break inside an expression would break its line; the parser reads them as
@@ -140,7 +167,7 @@ Extended HistoryTextToValue(std::string_view text)
 std::vector<std::string_view> SplitHistoryFields(std::string_view line)
 {
     std::vector<std::string_view> fields;
-    ForEachHistoryField(line, [&](std::string_view field) { fields.push_back(field); });
+    ForEachHistoryField(line, true, [&](std::string_view field) { fields.push_back(field); });
     return fields;
 }
 
@@ -154,7 +181,7 @@ THistoryManager::~THistoryManager()
     if (!FLoadHistory)
         return;
     try {
-        SaveHistory();
+        WriteFile(false); // the listeners are gone or going
     }
     catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
@@ -326,7 +353,7 @@ void THistoryManager::Add(std::string expression, int resultIndex, Extended valu
             s = older;
         }
     const auto added = static_cast<std::int32_t>(FSlots.size());
-    AppendSlot({std::move(expression), value, hash, resultIndex, -1, true});
+    AppendSlot({std::move(expression), value, hash, resultIndex, -1, true, true});
     if (pos != kNoKey)
         FTable[pos] = added;
     else
@@ -411,35 +438,45 @@ void THistoryManager::CompactIfSparse()
     BuildTree();
 }
 
-void THistoryManager::LoadFromText(std::string_view text)
+std::vector<THistoryManager::TSlot> THistoryManager::ReadEntries(std::string_view text)
 {
     const std::vector<std::string_view> lines = SplitLines(text);
     std::vector<TSlot> slots;
-    slots.reserve(lines.size() + static_cast<std::size_t>(FCount));
+    slots.reserve(lines.size());
     for (const std::string_view line : lines) {
-        std::array<std::string_view, 3> fields;
-        std::size_t count = 0;
-        ForEachHistoryField(line, [&](std::string_view field) {
-            if (count < fields.size())
-                fields[count] = field;
-            ++count;
-        });
+        TLineFields fields;
         int resultIndex = 0;
         // A bad format index skips its line like a bad field count, so that the lines after it
         // survive the next save.
-        if (count != 3 || !TryStrToInt(fields[1], resultIndex))
+        if (!ReadLineFields(line, fields) || !TryStrToInt(fields[1], resultIndex))
             continue;
         slots.push_back({std::string(fields[0]), HistoryTextToValue(fields[2]),
                          TCaseInsensitiveHash{}(fields[0]), resultIndex});
     }
+    return slots;
+}
+
+void THistoryManager::LoadFromText(std::string_view text)
+{
+    std::vector<TSlot> slots = ReadEntries(text);
     if (slots.empty())
         return;
     // The file's entries are older than those in memory, so they go before them, oldest first.
     std::reverse(slots.begin(), slots.end());
+    slots.reserve(slots.size() + static_cast<std::size_t>(FCount));
     for (std::size_t s = 0; s < FSlots.size(); ++s)
         if (FSlots[s].Alive)
             slots.push_back(std::move(FSlots[s]));
     Rebuild(std::move(slots));
+}
+
+void THistoryManager::AppendLine(std::string& text, const TSlot& slot)
+{
+    text += ExpressionField(slot.Expression);
+    text += '\t';
+    text += std::to_string(slot.ResultIndex);
+    text += '\t';
+    text += HistoryValueText(slot.Value);
 }
 
 std::string THistoryManager::SaveToText() const
@@ -447,23 +484,91 @@ std::string THistoryManager::SaveToText() const
     std::string text;
     text.reserve(static_cast<std::size_t>(FCount) * 48);
     for (std::size_t s = FSlots.size(); s-- > 0;) {
-        const TSlot* it = &FSlots[s];
-        if (!it->Alive)
+        if (!FSlots[s].Alive)
             continue;
-        text += ExpressionField(it->Expression);
-        text += '\t';
-        text += std::to_string(it->ResultIndex);
-        text += '\t';
-        text += HistoryValueText(it->Value);
+        AppendLine(text, FSlots[s]);
         text += "\r\n";
     }
     return text;
 }
 
-void THistoryManager::SaveHistory() const
+bool THistoryManager::MergeFileText(std::string_view disk)
 {
-    if (FLoadHistory && !FFileName.empty())
-        WriteTextFileAtomic(FFileName, SaveToText());
+    if (disk == FSyncedText)
+        return false;
+    // An entry is known by its line as this program writes it: the same expression with another
+    // value or format, or in another letter case, was added anew.
+    std::unordered_set<std::string> known;
+    std::string line;
+    for (const TSlot& slot : ReadEntries(FSyncedText)) {
+        line.clear();
+        AppendLine(line, slot);
+        known.insert(std::move(line));
+    }
+    std::vector<TSlot> theirs = ReadEntries(disk);
+    std::erase_if(theirs, [&](const TSlot& slot) {
+        line.clear();
+        AppendLine(line, slot);
+        return known.contains(line);
+    });
+
+    // Newest first: what this instance added since it last read or wrote the file, what the
+    // others added meanwhile, then the rest. An expression appears once among the first two,
+    // the newest; the rest keeps its own duplicates, as the file had them.
+    using TKeys = std::unordered_set<std::string_view, TCaseInsensitiveHash, TCaseInsensitiveEqual>;
+    TKeys taken;
+    for (std::size_t s = 0; s < FSlots.size(); ++s)
+        if (FSlots[s].Alive && FSlots[s].Fresh)
+            taken.insert(FSlots[s].Expression);
+    std::vector<TSlot> added;
+    for (const TSlot& slot : theirs)
+        if (taken.insert(slot.Expression).second)
+            added.push_back(slot);
+    if (added.empty())
+        return false;
+    TKeys addedKeys;
+    for (const TSlot& slot : added)
+        addedKeys.insert(slot.Expression);
+
+    std::vector<TSlot> slots; // oldest first
+    slots.reserve(static_cast<std::size_t>(FCount) + added.size());
+    for (std::size_t s = 0; s < FSlots.size(); ++s)
+        if (FSlots[s].Alive && !FSlots[s].Fresh && !addedKeys.contains(FSlots[s].Expression))
+            slots.push_back(std::move(FSlots[s]));
+    for (auto it = added.rbegin(); it != added.rend(); ++it)
+        slots.push_back(std::move(*it));
+    for (std::size_t s = 0; s < FSlots.size(); ++s)
+        if (FSlots[s].Alive && FSlots[s].Fresh)
+            slots.push_back(std::move(FSlots[s]));
+    Rebuild(std::move(slots));
+    return true;
+}
+
+void THistoryManager::SaveHistory()
+{
+    WriteFile(true);
+}
+
+void THistoryManager::WriteFile(bool report)
+{
+    if (!FLoadHistory || FFileName.empty())
+        return;
+    if (IsSpecialFile(FFileName))
+        throw EException(Format("Cannot save file \"%s\". Not a regular file", FFileName.c_str()));
+    // Other instances save the same file: read what is there under the lock, take in what they
+    // added, and replace it before anyone else may.
+    const TFileLock lock(FFileName, TFileLock::TKind::Exclusive);
+    std::string disk;
+    if (!ReadTextFile(FFileName, disk))
+        disk.clear();
+    // Reported before writing: the list has changed whether or not the write goes through.
+    if (MergeFileText(disk) && report)
+        Changed();
+    std::string text = SaveToText();
+    WriteTextFileAtomic(FFileName, text);
+    FSyncedText = std::move(text);
+    for (std::size_t s = 0; s < FSlots.size(); ++s)
+        FSlots[s].Fresh = false;
 }
 
 void THistoryManager::SetLoadHistory(bool value)
@@ -471,17 +576,22 @@ void THistoryManager::SetLoadHistory(bool value)
     if (value == FLoadHistory)
         return;
     if (FLoadHistory) {
-        SaveHistory();
+        WriteFile(true);
         FLoadHistory = false;
     }
     else {
         // Read before the option takes effect: a file that cannot be read must not be
         // overwritten at exit.
         std::string text;
-        const bool exists = !FFileName.empty() && ReadTextFile(FFileName, text);
+        bool exists = false;
+        if (!FFileName.empty()) {
+            const TFileLock lock(FFileName, TFileLock::TKind::Shared);
+            exists = ReadTextFile(FFileName, text);
+        }
         FLoadHistory = true;
         if (exists)
             LoadFromText(text);
+        FSyncedText = std::move(text);
     }
     Changed();
 }

@@ -115,12 +115,14 @@ public:
     /// A non-empty handler is called at once, so a view fills itself when it subscribes.
     void SetOnChange(TChangeEvent handler);
 
-    /// Writes the file now when saving is on; failures raise EException.
-    void SaveHistory() const;
+    /// Writes the file now when saving is on, first taking in the entries other running
+    /// instances saved there since this one last read or wrote it (reported as a change).
+    /// Failures raise EException; a file that cannot be read is left as it is.
+    void SaveHistory();
 
     /// Appends the entries of a history file text after those in memory, in the file's order,
-    /// without removing duplicates. Lines without exactly three fields or with a format index
-    /// that is not an integer are skipped. Reports nothing.
+    /// without removing duplicates. Lines that give three fields neither with quoting nor split
+    /// at TABs alone, or with a format index that is not an integer, are skipped. Reports nothing.
     void LoadFromText(std::string_view text);
     /// The history file text, newest first, CR LF after every line.
     [[nodiscard]] std::string SaveToText() const;
@@ -133,7 +135,13 @@ private:
         std::int32_t ResultIndex = 0;
         std::int32_t Older = -1; ///< the next older live slot with the same expression
         bool Alive = true;
+        bool Fresh = false; ///< added since the file was last read or written
     };
+
+    [[nodiscard]] static std::vector<TSlot> ReadEntries(std::string_view text);
+    static void AppendLine(std::string& text, const TSlot& slot);
+    bool MergeFileText(std::string_view disk);
+    void WriteFile(bool report);
 
     void Changed();
     [[nodiscard]] const TSlot& SlotAt(int index) const;
@@ -160,6 +168,7 @@ private:
     int FCount = 0;
 
     std::string FFileName;
+    std::string FSyncedText; ///< the file as this instance last read or wrote it
     bool FLoadHistory = false;
     TChangeEvent FOnChange;
 };

@@ -1,11 +1,19 @@
 #include "core/CalcHistory.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace calc {
 namespace {
@@ -187,6 +195,33 @@ TEST(HistoryRead, EntriesGoAfterThoseInMemoryWithDuplicatesKept)
         Entries(history),
         (std::vector<Entry>{{"new", 0, 9}, {"b", 0, 2}, {"x", 0, 1}, {"B", 3, 2}, {"x", 0, 3}}));
     EXPECT_EQ(history.IndexOf("X"), 2);
+}
+
+struct LineCase {
+    const char* name;
+    std::string_view line;
+    std::vector<Entry> entries;
+};
+
+const LineCase kUnmatchedQuoteRows[] = {
+    {"Comment", "2*21 ' answer\t0\t 4.20000000000000E+0001", {{"2*21 ' answer", 0, 42}}},
+    {"DoubleQuote", "x\"\t2\t1", {{"x\"", 2, 1}}},
+    {"OnlyAQuote", "'\t0\t1", {{"'", 0, 1}}},
+    {"MarksOfBothKinds", "a\"b'c\"d'\t1\t2", {{"a\"b'c\"d'", 1, 2}}},
+    {"EmptyExpression", "\t3\t 1.00000000000000E+0000", {{"", 3, 1}}},
+    {"FourFieldsStillSkipped", "'x\t0\t1\t2", {}},
+    {"TwoFieldsStillSkipped", "'x\t0", {}},
+    {"MissingValueStillSkipped", "'x\t0\t", {}},
+};
+
+TEST(HistoryRead, UnmatchedQuoteInTheExpressionDoesNotCostTheLine)
+{
+    for (const LineCase& row : kUnmatchedQuoteRows) {
+        SCOPED_TRACE(row.name);
+        THistoryManager history;
+        history.LoadFromText(row.line);
+        EXPECT_EQ(Entries(history), row.entries);
+    }
 }
 
 TEST(HistoryWrite, NewestFirstWithTabsAndCrLf)
@@ -421,6 +456,34 @@ TEST_F(HistoryFile, DestructionWritesWhenOn)
     EXPECT_EQ(Entries(again), (std::vector<Entry>{{"1+1", 2, 2}}));
 }
 
+/// Expressions as typed, quotation marks that pair up with nothing included.
+const char* const kTypedExpressions[] = {
+    "2*21 ' answer", "x\"",        "'",        "\"",      "''",
+    "'\"",           "a\"b'c\"d'", "",         " ",       " lead",
+    "trail ",        "'quoted'",   "\"a\" 'b", "1 ' 2\"", "\"'\"'",
+    "sin(1) ' it's", "\"\"\"",     "'\t'",
+};
+
+TEST_F(HistoryFile, EveryAddedExpressionSurvivesASaveAndANewStart)
+{
+    std::vector<Entry> added;
+    {
+        THistoryManager history(FName);
+        history.SetLoadHistory(true);
+        int i = 0;
+        for (const char* expression : kTypedExpressions) {
+            history.Add(expression, i % 11, i);
+            std::string written = expression;
+            std::replace(written.begin(), written.end(), '\t', ' ');
+            added.insert(added.begin(), {written, i % 11, static_cast<Extended>(i)});
+            ++i;
+        }
+    }
+    THistoryManager again(FName);
+    again.SetLoadHistory(true);
+    EXPECT_EQ(Entries(again), added);
+}
+
 TEST_F(HistoryFile, BadLinesDoNotCostTheLinesAfterThem)
 {
     WriteAll(FName, "a\t0\t1\r\nb\tbad\t2\r\nc\t0\t3\r\n");
@@ -466,6 +529,229 @@ TEST_F(HistoryFile, WriteIntoReadOnlyFolderKeepsTheOldFile)
     EXPECT_THROW(history.SaveHistory(), EException);
     EXPECT_EQ(ReadAll(FName), "old\t0\t1\r\n");
     history.SetFileName({});
+}
+
+/// Two running instances sharing one history file: each step is done by instance A (0) or B (1),
+/// both of which read the file before the first step.
+enum class TMergeOp { Add, Delete, Clear, Save, Exit };
+
+struct MergeStep {
+    int who;
+    TMergeOp op;
+    const char* expression = "";
+};
+
+struct MergeCase {
+    const char* name;
+    std::string_view file;
+    std::vector<MergeStep> steps; ///< instances still running after the steps exit A first
+    std::vector<std::string> saved;
+};
+
+constexpr int A = 0;
+constexpr int B = 1;
+using enum TMergeOp;
+
+const MergeCase kMergeRows[] = {
+    {"EachKeepsWhatTheOtherAdded",
+     "old\t0\t1\r\n",
+     {{A, Add, "111+1"}, {B, Add, "222+2"}},
+     {"222+2", "111+1", "old"}},
+    {"EachKeepsItsOwnOrder",
+     "old\t0\t1\r\n",
+     {{A, Add, "a1"}, {B, Add, "b1"}, {A, Add, "a2"}, {B, Add, "b2"}},
+     {"b2", "b1", "a2", "a1", "old"}},
+    {"SavedAgainAndAgainOnBothSides",
+     "",
+     {{A, Add, "a"}, {A, Save}, {B, Add, "b"}, {B, Save}, {A, Add, "c"}, {A, Exit}},
+     {"c", "b", "a"}},
+    {"DeletedHereStaysDeleted",
+     "x\t0\t1\r\ny\t0\t2\r\nz\t0\t3\r\n",
+     {{B, Add, "n"}, {B, Exit}, {A, Delete, "y"}},
+     {"n", "x", "z"}},
+    {"ClearedHereStaysCleared",
+     "x\t0\t1\r\ny\t0\t2\r\n",
+     {{B, Add, "n"}, {B, Exit}, {A, Clear}, {A, Add, "c"}},
+     {"c", "n"}},
+    {"ClearThereDoesNotTakeWhatIsStillShownHere",
+     "x\t0\t1\r\n",
+     {{A, Clear}, {A, Save}, {B, Add, "n"}, {B, Exit}},
+     {"n", "x"}},
+    {"OtherCaseAddedThereReplacesTheOldEntry",
+     "sin(1)\t0\t1\r\nx\t0\t2\r\n",
+     {{B, Add, "SIN(1)"}, {B, Exit}},
+     {"SIN(1)", "x"}},
+    {"OwnNewEntryWinsOverTheSameAddedThere",
+     "x\t0\t2\r\n",
+     {{B, Add, "COS(0)"}, {B, Exit}, {A, Add, "cos(0)"}},
+     {"cos(0)", "x"}},
+    {"NewValueThereReplacesTheOldEntryOnce",
+     "x\t0\t1\r\ny\t0\t2\r\n",
+     {{B, Add, "X"}, {B, Exit}},
+     {"X", "y"}},
+    {"SameNewEntryOnBothSidesOnce",
+     "",
+     {{A, Add, "1+1"}, {B, Add, "1+1"}, {A, Add, "2"}},
+     {"1+1", "2"}},
+};
+
+void RunStep(std::unique_ptr<THistoryManager> (&instances)[2], const MergeStep& step)
+{
+    THistoryManager& history = *instances[step.who];
+    switch (step.op) {
+    case Add:
+        history.Add(step.expression, 0, 0);
+        break;
+    case Delete:
+        history.Delete(history.IndexOf(step.expression));
+        break;
+    case Clear:
+        history.Clear();
+        break;
+    case Save:
+        history.SaveHistory();
+        break;
+    case Exit:
+        instances[step.who].reset();
+        break;
+    }
+}
+
+/// Expressions of the history file, newest first.
+std::vector<std::string> SavedExpressions(const std::string& fileName)
+{
+    THistoryManager reader(fileName);
+    reader.SetLoadHistory(true);
+    std::vector<std::string> expressions;
+    for (int i = 0; i < reader.Count(); ++i)
+        expressions.push_back(reader.Expressions(i));
+    reader.SetFileName({});
+    return expressions;
+}
+
+TEST_F(HistoryFile, TwoInstancesKeepEachOthersEntries)
+{
+    for (const MergeCase& row : kMergeRows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(FName);
+        if (!row.file.empty())
+            WriteAll(FName, row.file);
+        std::unique_ptr<THistoryManager> instances[2];
+        for (auto& history : instances) {
+            history = std::make_unique<THistoryManager>(FName);
+            history->SetLoadHistory(true);
+        }
+        for (const MergeStep& step : row.steps)
+            RunStep(instances, step);
+        instances[A].reset();
+        instances[B].reset();
+        EXPECT_EQ(SavedExpressions(FName), row.saved);
+    }
+}
+
+TEST_F(HistoryFile, MergedEntriesShowInTheSavingInstance)
+{
+    THistoryManager a(FName);
+    a.SetLoadHistory(true);
+    {
+        THistoryManager b(FName);
+        b.SetLoadHistory(true);
+        b.Add("b", 1, 2);
+    }
+    a.Add("a", 0, 1);
+    int reports = 0;
+    a.SetOnChange([&](THistoryManager&) { ++reports; });
+    reports = 0;
+    a.SaveHistory();
+    EXPECT_EQ(Entries(a), (std::vector<Entry>{{"a", 0, 1}, {"b", 1, 2}}));
+    EXPECT_EQ(reports, 1);
+    a.SaveHistory();
+    EXPECT_EQ(reports, 1);
+}
+
+TEST_F(HistoryFile, MergedEntriesShowEvenWhenTheWriteFails)
+{
+    THistoryManager a(FName);
+    a.SetLoadHistory(true);
+    {
+        THistoryManager b(FName);
+        b.SetLoadHistory(true);
+        b.Add("b", 1, 2);
+    }
+    a.Add("a", 0, 1);
+    int reports = 0;
+    a.SetOnChange([&](THistoryManager&) { ++reports; });
+    reports = 0;
+    {
+        const test::TFileSizeLimit limit(8);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_THROW(a.SaveHistory(), EException);
+    }
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(Entries(a), (std::vector<Entry>{{"a", 0, 1}, {"b", 1, 2}}));
+    EXPECT_EQ(SavedExpressions(FName), (std::vector<std::string>{"b"}));
+}
+
+TEST_F(HistoryFile, FileReplacedByAFolderAfterLoadingIsLeftAlone)
+{
+    WriteAll(FName, "x\t0\t1\r\n");
+    THistoryManager history(FName);
+    history.SetLoadHistory(true);
+    history.Add("a", 0, 1);
+    std::filesystem::remove(FName);
+    std::filesystem::create_directory(FName);
+    WriteAll(FName + "/kept", "k");
+    EXPECT_THROW(history.SaveHistory(), EException);
+    EXPECT_TRUE(std::filesystem::is_directory(FName));
+    EXPECT_EQ(ReadAll(FName + "/kept"), "k");
+    history.SetFileName({});
+}
+
+TEST_F(HistoryFile, SpecialFileInPlaceOfTheFileIsNeitherReadNorReplaced)
+{
+    THistoryManager history(FName);
+    history.SetLoadHistory(true);
+    history.Add("a", 0, 1);
+    ASSERT_EQ(::mkfifo(FName.c_str(), 0600), 0);
+    EXPECT_THROW(history.SaveHistory(), EException);
+    EXPECT_TRUE(std::filesystem::is_fifo(FName));
+    history.SetFileName({});
+}
+
+TEST_F(HistoryFile, FileMadeUnreadableAfterLoadingIsNotOverwritten)
+{
+    if (!test::PermissionsApply())
+        GTEST_SKIP() << "running as the superuser: permission bits do not stop reads";
+    WriteAll(FName, "x\t0\t1\r\n");
+    THistoryManager history(FName);
+    history.SetLoadHistory(true);
+    history.Add("a", 0, 1);
+    WriteAll(FName, "kept\t0\t1\r\n");
+    std::filesystem::permissions(FName, std::filesystem::perms::owner_write);
+    EXPECT_THROW(history.SaveHistory(), EException);
+    std::filesystem::permissions(FName, std::filesystem::perms::owner_read);
+    EXPECT_EQ(ReadAll(FName), "kept\t0\t1\r\n");
+    history.SetFileName({});
+}
+
+TEST_F(HistoryFile, SaveWaitsForAnotherInstanceWritingTheFile)
+{
+    WriteAll(FName, "old\t0\t1\r\n");
+    THistoryManager history(FName);
+    history.SetLoadHistory(true);
+    history.Add("ours", 0, 1);
+    // Another instance in the middle of its own save: it holds the lock and writes in place.
+    const int fd = ::open(FName.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    auto saving = std::async(std::launch::async, [&] { history.SaveHistory(); });
+    EXPECT_EQ(saving.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    const std::string theirs = "theirs\t0\t2\r\nold\t0\t1\r\n";
+    ASSERT_EQ(::ftruncate(fd, 0), 0);
+    ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size()));
+    ::close(fd);
+    saving.get();
+    EXPECT_EQ(SavedExpressions(FName), (std::vector<std::string>{"ours", "theirs", "old"}));
 }
 
 /// Random adds, deletes and loads against a plain list, across the points where dead entries
