@@ -462,7 +462,7 @@ std::string THistoryManager::SaveToText() const
 
 void THistoryManager::SaveHistory() const
 {
-    if (FLoadHistory && !FFileName.empty())
+    if (FLoadHistory && !FFileUnreadable && !FFileName.empty())
         WriteTextFileAtomic(FFileName, SaveToText());
 }
 
@@ -475,10 +475,20 @@ void THistoryManager::SetLoadHistory(bool value)
         FLoadHistory = false;
     }
     else {
-        // Read before the option takes effect: a file that cannot be read must not be
-        // overwritten at exit.
         std::string text;
-        const bool exists = !FFileName.empty() && ReadTextFile(FFileName, text);
+        bool exists = false;
+        try {
+            exists = !FFileName.empty() && ReadTextFile(FFileName, text);
+        }
+        catch (const EException&) {
+            // The option stays what the user chose, but a file that cannot be read is never
+            // overwritten: it is left alone until saving is switched on again.
+            FLoadHistory = true;
+            FFileUnreadable = true;
+            Changed();
+            throw;
+        }
+        FFileUnreadable = false;
         FLoadHistory = true;
         if (exists)
             LoadFromText(text);
