@@ -454,7 +454,7 @@ TEST_F(HistoryFile, WriteFailureWhenSwitchingOffPropagatesAndKeepsTheOption)
     history.SetFileName(FName);
 }
 
-TEST_F(HistoryFile, WriteIntoReadOnlyFolderKeepsTheOldFile)
+TEST_F(HistoryFile, WriteIntoReadOnlyFolderAndFileKeepsTheOldFile)
 {
     if (!test::PermissionsApply())
         GTEST_SKIP() << "running as the superuser: permission bits do not stop writes";
@@ -462,6 +462,8 @@ TEST_F(HistoryFile, WriteIntoReadOnlyFolderKeepsTheOldFile)
     THistoryManager history(FName);
     history.SetLoadHistory(true);
     history.Add("new", 0, 2);
+    // A writable file in a read-only folder is written in place.
+    std::filesystem::permissions(FName, std::filesystem::perms::owner_read);
     std::filesystem::permissions(FFolder.Path(), std::filesystem::perms::owner_read |
                                                      std::filesystem::perms::owner_exec);
     EXPECT_THROW(history.SaveHistory(), EException);
