@@ -105,8 +105,8 @@ TOpenResult OpenLocked(const std::string& fileName)
     Fail(format, fileName, result.Reason != nullptr ? result.Reason : std::strerror(result.Error));
 }
 
-/// Writes one field of a definition line so that it stays on its line and is read back whole:
-/// line ends and NULs become blanks, which expressions treat alike.
+/// Writes a comment so that it stays on its line and is read back whole: line ends and NULs
+/// become blanks.
 std::string OneLine(std::string_view text)
 {
     std::string result(text);
@@ -116,9 +116,22 @@ std::string OneLine(std::string_view text)
     return result;
 }
 
+/// A name or body as it is written. Expressions end at a NUL, so what follows one never
+/// counted and is not written; a line break becomes a blank, which expressions treat alike.
+/// A ";" would start the comment when the file is read, so it is refused.
+std::string DefinitionField(std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    if (text.find(';') != std::string_view::npos)
+        throw EException(Format("\"%.*s\" cannot be stored in a definitions file: \";\" starts "
+                                "a comment there",
+                                static_cast<int>(text.size()), text.data()));
+    return OneLine(text);
+}
+
 std::string DefinitionLine(std::string_view head, std::string_view text, std::string_view comment)
 {
-    std::string line = OneLine(head) + "=" + OneLine(text);
+    std::string line = DefinitionField(head) + "=" + DefinitionField(text);
     if (!comment.empty())
         line += " ; " + OneLine(EscapeComment(comment));
     return line;

@@ -444,8 +444,22 @@ TEST_F(DefinitionsFileTest, RawLineBreaksInAFieldNeverSplitTheLine)
     ASSERT_EQ(file.Lines().size(), 1u);
     auto it = file.GetEnumerator();
     ASSERT_TRUE(it.MoveNext());
-    EXPECT_EQ(it.Current().Definition, "a=1+ 2");
+    EXPECT_EQ(it.Current().Definition, "a=1+");
     EXPECT_EQ(UnescapeComment(it.Current().Comment), "x\ny");
+}
+
+TEST_F(DefinitionsFileTest, DefinitionsAreWrittenAsTheyAreRead)
+{
+    const std::string path = FFolder / "n.udf";
+    TDefinitionsFile file;
+    file.CreateNew(path);
+    // Reading ends an expression at a NUL, so what follows it never counted.
+    file.AddDefinition("h", "x", TDefinitionKind::dkFunc, "", std::string_view("m\0;, 1)", 7));
+    EXPECT_EQ(ReadBytes(path), ExpectedBanner() + "h(x)=m\r\n");
+    // A ";" would start a comment when read back.
+    EXPECT_EQ(ErrorOf([&] { file.ModifyDefinition(0, "h(x)", "x;1", ""); }),
+              "\"x;1\" cannot be stored in a definitions file: \";\" starts a comment there");
+    EXPECT_EQ(ReadBytes(path), ExpectedBanner() + "h(x)=m\r\n");
 }
 
 TEST_F(DefinitionsFileTest, SecondHolderIsRefusedWhileTheFirstHoldsTheFile)
