@@ -369,13 +369,14 @@ std::vector<std::string> TCalcManager::ApplyOptions(const TIniFile& ini)
         const TFinally finally{*this};
         apply([&] {
             TFontData font = FFont;
-            // The fields read before a bad one are applied all the same.
-            struct TApplyFont {
-                TCalcManager& Manager;
-                const TFontData& Font;
-                ~TApplyFont() { Manager.SetFont(Font); }
-            } const applyFont{*this, font};
-            ReadFont(ini, kGeneral, "ExpressionFont", font);
+            try {
+                ReadFont(ini, kGeneral, "ExpressionFont", font);
+            }
+            catch (const EException&) {
+                SetFont(font); // the fields read before a bad one are applied all the same
+                throw;
+            }
+            SetFont(font);
         });
         apply([&] { SetAutoEvaluate(ini.ReadBool(kGeneral, "AutoEvaluate", FAutoEvaluate)); });
         apply([&] {
