@@ -342,6 +342,21 @@ std::vector<std::string> TCalcManager::ApplyOptions(std::string_view text)
     return ApplyOptions(ini);
 }
 
+namespace {
+
+/// Runs one step of a load; a failure is noted and costs no other step.
+template <class Step> void TryStep(std::vector<std::string>& failures, Step&& step)
+{
+    try {
+        step();
+    }
+    catch (const EException& e) {
+        failures.emplace_back(e.what());
+    }
+}
+
+} // namespace
+
 std::vector<std::string> TCalcManager::ApplyOptions(const TIniFile& ini)
 {
     FLoading = true;
@@ -356,55 +371,21 @@ std::vector<std::string> TCalcManager::ApplyOptions(const TIniFile& ini)
         }
     };
     std::vector<std::string> failures;
-    // Every key is applied on its own, so one that fails costs no other.
-    const auto apply = [&failures](auto&& step) {
-        try {
-            step();
-        }
-        catch (const EException& e) {
-            failures.emplace_back(e.what());
-        }
-    };
     {
         const TFinally finally{*this};
-        apply([&] {
-            TFontData font = FFont;
-            try {
-                ReadFont(ini, kGeneral, "ExpressionFont", font);
-            }
-            catch (const EException&) {
-                SetFont(font); // the fields read before a bad one are applied all the same
-                throw;
-            }
-            SetFont(font);
-        });
-        apply([&] { SetAutoEvaluate(ini.ReadBool(kGeneral, "AutoEvaluate", FAutoEvaluate)); });
-        apply([&] {
-            const int mode = ini.ReadInteger(kGeneral, "AngleMode", static_cast<int>(AngleMode()));
-            // Only the three modes exist; anything else in a hand-edited file is ignored.
-            if (mode >= 0 && mode <= 2)
-                SetAngleMode(static_cast<TAngleMode>(mode));
-        });
-        const TCharSet decimals = UsableSeparators(
-            ini.ReadCharSet(kGeneral, "DecimalSeparator",
-                            TCharSet(std::string(1, RegionalSettings().DecimalSeparator))));
-        if (!decimals.Empty())
-            FParser.SetDecimalSeparators(decimals);
-        const std::string list = ini.ReadString(kGeneral, "ListSeparator", "");
-        FParser.SetListSeparator(
-            !list.empty() && IsUsableSeparator(list[0]) ? list[0] : DefaultListSeparator());
-        apply([&] { SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true)); });
+        ApplyGeneralOptions(ini, failures);
         // A history file that cannot be read keeps the option on; the history leaves that
         // file alone for the session.
-        apply([&] { FHistory->SetLoadHistory(ini.ReadBool(kHistory, "LoadHistory", true)); });
+        TryStep(failures,
+                [&] { FHistory->SetLoadHistory(ini.ReadBool(kHistory, "LoadHistory", true)); });
         for (int i = 0; i < FResults.Count(); ++i)
-            apply([&] {
+            TryStep(failures, [&] {
                 const std::string settings = ini.ReadString(kResults, std::to_string(i), "");
                 if (!settings.empty())
                     FResults.Items(i).SetSettingsText(settings);
             });
         FResults.SetDefaultIndex(ini.ReadInteger(kResults, "Default", -1));
-        apply([&] {
+        TryStep(failures, [&] {
             FResults.SetRightAlign(ini.ReadBool(kResults, "RightAlign", FResults.RightAlign()));
         });
     }
@@ -412,6 +393,38 @@ std::vector<std::string> TCalcManager::ApplyOptions(const TIniFile& ini)
     // What failed still differs from the file, so it is written again.
     FModified = !failures.empty();
     return failures;
+}
+
+void TCalcManager::ApplyGeneralOptions(const TIniFile& ini, std::vector<std::string>& failures)
+{
+    TryStep(failures, [&] {
+        TFontData font = FFont;
+        try {
+            ReadFont(ini, kGeneral, "ExpressionFont", font);
+        }
+        catch (const EException&) {
+            SetFont(font); // the fields read before a bad one are applied all the same
+            throw;
+        }
+        SetFont(font);
+    });
+    TryStep(failures,
+            [&] { SetAutoEvaluate(ini.ReadBool(kGeneral, "AutoEvaluate", FAutoEvaluate)); });
+    TryStep(failures, [&] {
+        const int mode = ini.ReadInteger(kGeneral, "AngleMode", static_cast<int>(AngleMode()));
+        // Only the three modes exist; anything else in a hand-edited file is ignored.
+        if (mode >= 0 && mode <= 2)
+            SetAngleMode(static_cast<TAngleMode>(mode));
+    });
+    const TCharSet decimals = UsableSeparators(
+        ini.ReadCharSet(kGeneral, "DecimalSeparator",
+                        TCharSet(std::string(1, RegionalSettings().DecimalSeparator))));
+    if (!decimals.Empty())
+        FParser.SetDecimalSeparators(decimals);
+    const std::string list = ini.ReadString(kGeneral, "ListSeparator", "");
+    FParser.SetListSeparator(!list.empty() && IsUsableSeparator(list[0]) ? list[0]
+                                                                         : DefaultListSeparator());
+    TryStep(failures, [&] { SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true)); });
 }
 
 void TCalcManager::SaveOptions()

@@ -139,6 +139,7 @@ private:
     /// Applies every key it can; answers the messages of those that failed.
     std::vector<std::string> ApplyOptions(std::string_view text);
     std::vector<std::string> ApplyOptions(const TIniFile& ini);
+    void ApplyGeneralOptions(const TIniFile& ini, std::vector<std::string>& failures);
     void ResultsChanged(TResultChange kind);
     void ReportStatus(int code, int pos, const std::string& message);
     void ShowError(const std::string& message);
