@@ -77,6 +77,8 @@ bool QuitAfterShow()
 int main(int argc, char* argv[])
 {
     using namespace calc;
+    // Past a file-size limit a save then fails like on a full disk instead of ending us.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The registry first, then the parser that checks definition texts, then the built-ins.
     TParserDefinitions& definitions = ParserDefinitions();
     (void)DefaultParser();

@@ -2,16 +2,16 @@
 
 #include "core/IniFile.h"
 #include "core/Paths.h"
+#include "core/TextFile.h"
 #include "definitions/ExprParserDefinitions.h"
 #include "definitions/FileEnum.h"
 #include "results/CalcResultRepresentations.h"
 #include "results/NumberText.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <system_error>
+#include <ostream>
+#include <sys/stat.h>
 
 namespace calc {
 
@@ -282,44 +282,98 @@ void TCalcManager::SetFont(const TFontData& font)
         SettingsChanged();
 }
 
+namespace {
+
+std::string JoinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += (text.empty() ? "" : "\r") + line;
+    return text;
+}
+
+/// One box for every failure of a load, each message quoted on its own line.
+std::string LoadErrorMessage(const std::vector<std::string>& failures)
+{
+    std::string message = "Error loading options:\r";
+    for (const std::string& failure : failures)
+        message += "\r\"" + failure + "\"";
+    return message;
+}
+
+} // namespace
+
 void TCalcManager::LoadOptions(const std::string& fileName)
 {
     FOptionsFileName = fileName;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return; // a first start: the creation defaults stay, nothing is written unless changed
+    FOptionsUnreadable = false;
+    std::string text;
     try {
-        LoadOptionsFromStream(in);
+        if (!ReadTextFile(fileName, text, kMaxIniFileSize))
+            return; // a first start: the creation defaults stay, nothing is written unless changed
     }
-    catch (const std::exception& e) {
-        ShowError("Error loading options:\r\r\"" + std::string(e.what()) + "\"");
-        in.close();
-        std::error_code ec;
-        if (!std::filesystem::exists(fileName, ec))
-            return;
-        // Rewritten with what was read; the original is kept beside it first.
-        std::filesystem::copy_file(fileName, fileName + ".bak",
-                                   std::filesystem::copy_options::overwrite_existing, ec);
-        try {
-            SaveOptionsToFile(fileName);
-        }
-        catch (const std::exception& saveError) {
-            ShowError(saveError.what());
-        }
+    catch (const EException& e) {
+        // The file is left as it is: defaults never replace what could not be read.
+        FOptionsUnreadable = true;
+        ShowError(LoadErrorMessage({e.what()}));
+        return;
+    }
+    const std::vector<std::string> failures = ApplyOptions(text);
+    if (failures.empty())
+        return;
+    ShowError(LoadErrorMessage(failures));
+    // Rewritten with what was read; the original is kept beside it first, and without that
+    // copy the original stays.
+    try {
+        WriteTextFileAtomic(fileName + ".bak", text);
+        SaveOptionsToFile(fileName);
+    }
+    catch (const EException& saveError) {
+        ShowError(saveError.what());
     }
 }
 
 void TCalcManager::LoadOptionsFromText(std::string_view text)
 {
-    std::istringstream in{std::string(text)};
-    LoadOptionsFromStream(in);
+    if (const std::vector<std::string> failures = ApplyOptions(text); !failures.empty())
+        throw EException(JoinLines(failures));
 }
 
 void TCalcManager::LoadOptionsFromStream(std::istream& stream)
 {
+    TIniFile ini;
+    ini.LoadFromStream(stream);
+    if (const std::vector<std::string> failures = ApplyOptions(ini); !failures.empty())
+        throw EException(JoinLines(failures));
+}
+
+std::vector<std::string> TCalcManager::ApplyOptions(std::string_view text)
+{
+    TIniFile ini;
+    ini.LoadFromText(text);
+    return ApplyOptions(ini);
+}
+
+namespace {
+
+/// Runs one step of a load; a failure is noted and costs no other step.
+template <class Step> void TryStep(std::vector<std::string>& failures, Step&& step)
+{
+    try {
+        step();
+    }
+    catch (const EException& e) {
+        failures.emplace_back(e.what());
+    }
+}
+
+} // namespace
+
+std::vector<std::string> TCalcManager::ApplyOptions(const TIniFile& ini)
+{
     FLoading = true;
     FResults.BeginUpdate();
-    // Always undone, also when reading fails half-way.
+    // Always undone, also when a key fails.
     struct TFinally {
         TCalcManager& Manager;
         ~TFinally()
@@ -328,39 +382,61 @@ void TCalcManager::LoadOptionsFromStream(std::istream& stream)
             Manager.FLoading = false;
         }
     };
+    std::vector<std::string> failures;
     {
         const TFinally finally{*this};
-        TIniFile ini;
-        ini.LoadFromStream(stream);
+        ApplyGeneralOptions(ini, failures);
+        // A history file that cannot be read keeps the option on; the history leaves that
+        // file alone for the session.
+        TryStep(failures,
+                [&] { FHistory->SetLoadHistory(ini.ReadBool(kHistory, "LoadHistory", true)); });
+        for (int i = 0; i < FResults.Count(); ++i)
+            TryStep(failures, [&] {
+                const std::string settings = ini.ReadString(kResults, std::to_string(i), "");
+                if (!settings.empty())
+                    FResults.Items(i).SetSettingsText(settings);
+            });
+        FResults.SetDefaultIndex(ini.ReadInteger(kResults, "Default", -1));
+        TryStep(failures, [&] {
+            FResults.SetRightAlign(ini.ReadBool(kResults, "RightAlign", FResults.RightAlign()));
+        });
+    }
+    SettingsChanged();
+    // What failed still differs from the file, so it is written again.
+    FModified = !failures.empty();
+    return failures;
+}
 
+void TCalcManager::ApplyGeneralOptions(const TIniFile& ini, std::vector<std::string>& failures)
+{
+    TryStep(failures, [&] {
         TFontData font = FFont;
-        ReadFont(ini, kGeneral, "ExpressionFont", font);
+        try {
+            ReadFont(ini, kGeneral, "ExpressionFont", font);
+        }
+        catch (const EException&) {
+            SetFont(font); // the fields read before a bad one are applied all the same
+            throw;
+        }
         SetFont(font);
-        SetAutoEvaluate(ini.ReadBool(kGeneral, "AutoEvaluate", FAutoEvaluate));
+    });
+    TryStep(failures,
+            [&] { SetAutoEvaluate(ini.ReadBool(kGeneral, "AutoEvaluate", FAutoEvaluate)); });
+    TryStep(failures, [&] {
         const int mode = ini.ReadInteger(kGeneral, "AngleMode", static_cast<int>(AngleMode()));
         // Only the three modes exist; anything else in a hand-edited file is ignored.
         if (mode >= 0 && mode <= 2)
             SetAngleMode(static_cast<TAngleMode>(mode));
-        const TCharSet decimals = UsableSeparators(
-            ini.ReadCharSet(kGeneral, "DecimalSeparator",
-                            TCharSet(std::string(1, RegionalSettings().DecimalSeparator))));
-        if (!decimals.Empty())
-            FParser.SetDecimalSeparators(decimals);
-        const std::string list = ini.ReadString(kGeneral, "ListSeparator", "");
-        FParser.SetListSeparator(
-            !list.empty() && IsUsableSeparator(list[0]) ? list[0] : DefaultListSeparator());
-        SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true));
-        FHistory->SetLoadHistory(ini.ReadBool(kHistory, "LoadHistory", true));
-        for (int i = 0; i < FResults.Count(); ++i) {
-            const std::string settings = ini.ReadString(kResults, std::to_string(i), "");
-            if (!settings.empty())
-                FResults.Items(i).SetSettingsText(settings);
-        }
-        FResults.SetDefaultIndex(ini.ReadInteger(kResults, "Default", -1));
-        FResults.SetRightAlign(ini.ReadBool(kResults, "RightAlign", FResults.RightAlign()));
-    }
-    SettingsChanged();
-    FModified = false;
+    });
+    const TCharSet decimals = UsableSeparators(
+        ini.ReadCharSet(kGeneral, "DecimalSeparator",
+                        TCharSet(std::string(1, RegionalSettings().DecimalSeparator))));
+    if (!decimals.Empty())
+        FParser.SetDecimalSeparators(decimals);
+    const std::string list = ini.ReadString(kGeneral, "ListSeparator", "");
+    FParser.SetListSeparator(!list.empty() && IsUsableSeparator(list[0]) ? list[0]
+                                                                         : DefaultListSeparator());
+    TryStep(failures, [&] { SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true)); });
 }
 
 void TCalcManager::SaveOptions()
@@ -392,8 +468,18 @@ void TCalcManager::SkipExitSaves()
 
 void TCalcManager::SaveOptionsToFile(const std::string& fileName)
 {
+    // The options never overwrite a file they could not read; one that is gone since may be
+    // written again.
+    if (FOptionsUnreadable && fileName == FOptionsFileName) {
+        struct stat st {};
+        if (::lstat(fileName.c_str(), &st) == 0 || errno != ENOENT)
+            throw EException(Format("Couldn't save options: \"%s\" could not be read, so it is "
+                                    "left as it is",
+                                    fileName.c_str()));
+    }
     BuildOptions().SaveToFile(fileName);
     FOptionsFileName = fileName;
+    FOptionsUnreadable = false;
 }
 
 std::string TCalcManager::SaveOptionsToText() const

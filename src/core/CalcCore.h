@@ -124,10 +124,13 @@ public:
     void SettingsChanged();
 
     [[nodiscard]] const std::string& OptionsFileName() const noexcept { return FOptionsFileName; }
-    /// Reads the options file when it exists; a failure is shown in an error box, the original
-    /// is kept as "Options.ini.bak" and the file is written again with what was read.
+    /// Reads the options file when it exists. Every key that can be read is applied; the
+    /// failures are shown in one error box, the original is kept as "Options.ini.bak" and the
+    /// file is written again with what was read. A file that cannot be read at all is reported
+    /// and left alone: the options are not saved over it this session.
     void LoadOptions(const std::string& fileName);
-    /// Reads options; failures propagate, everything read before them stays in force.
+    /// Reads options: every key that can be read is applied, then the failures, if any, are
+    /// raised together as one EException (one message per line).
     void LoadOptionsFromStream(std::istream& stream);
     void LoadOptionsFromText(std::string_view text);
     void SaveOptions();
@@ -145,6 +148,10 @@ public:
 
 private:
     [[nodiscard]] TIniFile BuildOptions() const;
+    /// Applies every key it can; answers the messages of those that failed.
+    std::vector<std::string> ApplyOptions(std::string_view text);
+    std::vector<std::string> ApplyOptions(const TIniFile& ini);
+    void ApplyGeneralOptions(const TIniFile& ini, std::vector<std::string>& failures);
     void ResultsChanged(TResultChange kind);
     void ReportStatus(int code, int pos, const std::string& message);
     void ShowError(const std::string& message);
@@ -159,6 +166,7 @@ private:
     bool FGradientTheme = false;
     bool FModified = false;
     std::string FOptionsFileName;
+    bool FOptionsUnreadable = false; ///< the options file exists but could not be read
     TFontData FFont;
     TNotifyEvent FOnAngleModeChange;
     TMessageEvent FOnShowError;

@@ -551,7 +551,8 @@ void THistoryManager::SaveHistory()
 
 void THistoryManager::WriteFile(bool report)
 {
-    if (!FLoadHistory || FFileName.empty())
+    // A file that could not be read when saving was switched on is left alone this session.
+    if (!FLoadHistory || FFileUnreadable || FFileName.empty())
         return;
     if (IsSpecialFile(FFileName))
         throw EException(Format("Cannot save file \"%s\". Not a regular file", FFileName.c_str()));
@@ -580,14 +581,23 @@ void THistoryManager::SetLoadHistory(bool value)
         FLoadHistory = false;
     }
     else {
-        // Read before the option takes effect: a file that cannot be read must not be
-        // overwritten at exit.
         std::string text;
         bool exists = false;
-        if (!FFileName.empty()) {
-            const TFileLock lock(FFileName, TFileLock::TKind::Shared);
-            exists = ReadTextFile(FFileName, text);
+        try {
+            if (!FFileName.empty()) {
+                const TFileLock lock(FFileName, TFileLock::TKind::Shared);
+                exists = ReadTextFile(FFileName, text);
+            }
         }
+        catch (const EException&) {
+            // The option stays what the user chose, but a file that cannot be read is never
+            // overwritten: it is left alone until saving is switched on again.
+            FLoadHistory = true;
+            FFileUnreadable = true;
+            Changed();
+            throw;
+        }
+        FFileUnreadable = false;
         FLoadHistory = true;
         if (exists)
             LoadFromText(text);

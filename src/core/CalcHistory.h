@@ -107,8 +107,9 @@ public:
     /// The "Save History" option.
     [[nodiscard]] bool LoadHistory() const noexcept { return FLoadHistory; }
     /// Switching off writes the file one last time; switching on appends the file's entries
-    /// after those in memory. A change is reported. When the file cannot be read the option
-    /// stays off and the error propagates, so an unread file is never overwritten.
+    /// after those in memory. A change is reported. When the file cannot be read the option is
+    /// on all the same, the error propagates, and the file is neither read nor written until
+    /// saving is switched on again, so an unread file is never overwritten.
     void SetLoadHistory(bool value);
 
     [[nodiscard]] const TChangeEvent& OnChange() const noexcept { return FOnChange; }
@@ -170,6 +171,7 @@ private:
     std::string FFileName;
     std::string FSyncedText; ///< the file as this instance last read or wrote it
     bool FLoadHistory = false;
+    bool FFileUnreadable = false; ///< saving is on, but the file could not be read
     TChangeEvent FOnChange;
 };
 

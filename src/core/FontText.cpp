@@ -173,11 +173,14 @@ void TextToFont(std::string_view text, TFontData& font)
         font.Style = LettersToStyle(fields[2]);
     if (count > 3 && TryStrToInt(fields[3], number) && number >= 0 && number <= 2)
         font.Pitch = static_cast<TFontPitch>(number);
-    // An empty color field is treated like a missing one rather than as a bad number.
-    if (count > 4 && !fields[4].empty())
-        font.Color = StringToColor(fields[4]);
+    // An empty color field is treated like a missing one rather than as a bad number. A bad
+    // one is reported only after the fields behind it are applied, so they are not lost.
+    const bool colorRead = count <= 4 || fields[4].empty() || IdentToColor(fields[4], font.Color) ||
+                           TryStrToInt(fields[4], font.Color);
     if (count > 5 && TryStrToInt(fields[5], number) && number >= 0 && number <= 255)
         font.Charset = number;
+    if (!colorRead)
+        (void)StringToColor(fields[4]); // raises the error that names the field
 }
 
 void WriteFont(TIniFile& ini, std::string_view section, std::string_view key, const TFontData& font)

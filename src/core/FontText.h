@@ -135,8 +135,8 @@ struct TFontData {
 [[nodiscard]] std::string FontToText(const TFontData& font);
 /// Applies the fields of a font text onto font, field by field; missing fields leave their
 /// attributes alone, and so do a size, pitch or character set that is not a valid number. A
-/// color that is neither a name nor an integer raises EConvertError after the fields before it
-/// have been applied.
+/// color that is neither a name nor an integer raises EConvertError after every other field
+/// has been applied.
 void TextToFont(std::string_view text, TFontData& font);
 
 /// Writes the font text into a key.

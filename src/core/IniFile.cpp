@@ -1,10 +1,10 @@
 #include "core/IniFile.h"
 
 #include "core/TextFile.h"
+#include "definitions/FileStore.h"
 
 #include <cstdint>
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 namespace calc {
@@ -109,7 +109,8 @@ void TIniFile::LoadFromText(std::string_view text)
 {
     Clear();
     std::ptrdiff_t current = -1;
-    for (const std::string_view line : SplitLines(text))
+    // An editor's byte-order mark would hide the first section's name.
+    for (const std::string_view line : SplitLines(SkipByteOrderMark(text)))
         ParseLine(line, current);
 }
 
@@ -135,7 +136,15 @@ void TIniFile::ParseLine(std::string_view line, std::ptrdiff_t& current)
 
 void TIniFile::LoadFromStream(std::istream& stream)
 {
-    std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    // Read in pieces up to the limit: a stream over a device may never end.
+    std::string text;
+    char buffer[65536];
+    while (stream.read(buffer, sizeof buffer) || stream.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(stream.gcount()));
+        if (text.size() > kMaxIniFileSize)
+            throw EException(Format("Cannot read the settings: they hold more than %zu MB",
+                                    kMaxIniFileSize >> 20));
+    }
     if (stream.bad())
         throw EException("Cannot read the settings: the stream failed");
     LoadFromText(text);
@@ -144,7 +153,7 @@ void TIniFile::LoadFromStream(std::istream& stream)
 bool TIniFile::LoadFromFile(const std::string& fileName)
 {
     std::string text;
-    if (!ReadTextFile(fileName, text)) {
+    if (!ReadTextFile(fileName, text, kMaxIniFileSize)) {
         Clear();
         return false;
     }

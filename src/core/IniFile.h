@@ -30,11 +30,13 @@ class TIniFile {
 public:
     TIniFile() = default;
 
-    /// Replaces the contents by the parsed text.
+    /// Replaces the contents by the parsed text; a leading UTF-8 byte-order mark is skipped.
     void LoadFromText(std::string_view text);
-    /// Replaces the contents by the rest of the stream; a stream failure raises EException.
+    /// Replaces the contents by the rest of the stream; a stream failure, or more than
+    /// kMaxIniFileSize bytes, raises EException.
     void LoadFromStream(std::istream& stream);
-    /// Replaces the contents by the file's; a missing file gives empty contents and false.
+    /// Replaces the contents by the file's; a missing file gives empty contents and false. A file
+    /// that cannot be read or holds more than kMaxIniFileSize bytes raises EException.
     bool LoadFromFile(const std::string& fileName);
 
     /// The file text: "[name]" lines, "key=value" lines, an empty line after each section, CR LF.

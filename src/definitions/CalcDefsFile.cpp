@@ -1,9 +1,8 @@
 #include "definitions/CalcDefsFile.h"
 
-#include <algorithm>
+#include "definitions/FileStore.h"
+
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -106,63 +105,8 @@ TOpenResult OpenLocked(const std::string& fileName)
     Fail(format, fileName, result.Reason != nullptr ? result.Reason : std::strerror(result.Error));
 }
 
-bool WriteAll(int fd, std::string_view data) noexcept
-{
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-/// The path a save replaces: the file a symbolic link points to, so the link survives.
-std::string SaveTarget(const std::string& fileName)
-{
-    char resolved[PATH_MAX];
-    if (::realpath(fileName.c_str(), resolved) != nullptr)
-        return resolved;
-    return fileName;
-}
-
-/// Creates a new, empty file beside target, named so that no folder walk mistakes it for a
-/// definitions file. Returns the descriptor or -1 with errno set.
-int CreateTempBeside(const std::string& target, std::string& tempName)
-{
-    static unsigned counter = 0;
-    const std::size_t slash = target.rfind('/');
-    const std::string dir =
-        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    base.resize(std::min<std::size_t>(base.size(), 200));
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = dir + "." + base + ".tmp" + std::to_string(::getpid()) + "_" +
-                   std::to_string(++counter);
-        const int fd = ::open(tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-void SyncFolderOf(const std::string& path) noexcept
-{
-    const std::size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-/// Writes one field of a definition line so that it stays on its line and is read back whole:
-/// line ends and NULs become blanks, which expressions treat alike.
+/// Writes a comment so that it stays on its line and is read back whole: line ends and NULs
+/// become blanks.
 std::string OneLine(std::string_view text)
 {
     std::string result(text);
@@ -172,9 +116,22 @@ std::string OneLine(std::string_view text)
     return result;
 }
 
+/// A name or body as it is written. Expressions end at a NUL, so what follows one never
+/// counted and is not written; a line break becomes a blank, which expressions treat alike.
+/// A ";" would start the comment when the file is read, so it is refused.
+std::string DefinitionField(std::string_view text)
+{
+    text = text.substr(0, text.find('\0'));
+    if (text.find(';') != std::string_view::npos)
+        throw EException(Format("\"%.*s\" cannot be stored in a definitions file: \";\" starts "
+                                "a comment there",
+                                static_cast<int>(text.size()), text.data()));
+    return OneLine(text);
+}
+
 std::string DefinitionLine(std::string_view head, std::string_view text, std::string_view comment)
 {
-    std::string line = OneLine(head) + "=" + OneLine(text);
+    std::string line = DefinitionField(head) + "=" + DefinitionField(text);
     if (!comment.empty())
         line += " ; " + OneLine(EscapeComment(comment));
     return line;
@@ -385,41 +342,25 @@ std::string TDefinitionsFile::ReadContent() const
 void TDefinitionsFile::ReadLines()
 {
     const std::string content = ReadContent();
-    const std::string_view text(content);
+    // Many editors start a file with a byte-order mark; it is not part of the first line.
+    const std::string_view text = SkipByteOrderMark(content);
     FHasBanner = text.starts_with(kDefinitionsBanner);
     FLines = SplitDefinitionLines(FHasBanner ? text.substr(kDefinitionsBanner.size()) : text);
 }
 
-// The new content goes to a temporary file that is flushed and renamed over the old one, so
-// a failed or interrupted save leaves the old file whole. The temporary file is locked before
-// the rename, so the lock never lapses.
+// The shared save writes a temporary file that is flushed and renamed over the old one, so a
+// failed or interrupted save leaves the old file whole; the new file is locked before the
+// rename, so the lock never lapses. A file written in place keeps the descriptor and its lock.
 void TDefinitionsFile::ReplaceContent(std::string_view content, const char* failFormat)
 {
-    const std::string target = SaveTarget(FFileName);
-    std::string tempName;
-    TFdGuard temp(CreateTempBeside(target, tempName));
-    if (temp.Get() < 0)
-        Fail(failFormat, FFileName, std::strerror(errno));
-    const auto failAndRemove = [&](int error) {
-        ::unlink(tempName.c_str());
-        Fail(failFormat, FFileName, std::strerror(error));
-    };
-    if (const int error = LockExclusive(temp.Get()); error != 0)
-        failAndRemove(error);
-    struct stat old {};
-    if (FStream >= 0 && ::fstat(FStream, &old) == 0) {
-        // Keep the file's permissions and, where allowed, its owner; a file we may not give
-        // back to its owner simply becomes ours.
-        ::fchmod(temp.Get(), old.st_mode & 07777);
-        [[maybe_unused]] const int chowned = ::fchown(temp.Get(), old.st_uid, old.st_gid);
-    }
-    if (!WriteAll(temp.Get(), content) || ::fsync(temp.Get()) != 0)
-        failAndRemove(errno);
-    if (::rename(tempName.c_str(), target.c_str()) != 0)
-        failAndRemove(errno);
-    SyncFolderOf(target);
+    const TSaveResult saved =
+        SaveFileContent(FFileName, content, {.HeldFd = FStream, .Lock = true, .KeepOpen = true});
+    if (saved.Error != 0)
+        Fail(failFormat, FFileName, std::strerror(saved.Error));
+    if (saved.Fd == FStream)
+        return;
     Close();
-    FStream = temp.Release();
+    FStream = saved.Fd;
 }
 
 void TDefinitionsFile::CheckIndex(int index) const

@@ -5,6 +5,7 @@
 #include "support/TestRegistry.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -479,26 +480,142 @@ TEST_F(CalcManagerTest, SnapshotRestoresEveryOption)
     EXPECT_FALSE(m.History().LoadHistory());
 }
 
-TEST_F(CalcManagerTest, BadOptionsFileIsReportedBackedUpAndRewritten)
+struct BadKeyCase {
+    const char* name;
+    const char* font;       ///< the ExpressionFont line
+    bool unreadableHistory; ///< a folder stands in the history file's place
+    std::size_t failures;
+};
+
+const BadKeyCase kBadKeyRows[] = {
+    {"BadColor", "ExpressionFont=Courier New,14,B,2,clNoSuchColor,2", false, 1},
+    {"UnreadableHistory", "ExpressionFont=Courier New,14,B,2,clWindowText,2", true, 1},
+    {"Both", "ExpressionFont=Courier New,14,B,2,clNoSuchColor,2", true, 2},
+};
+
+TEST_F(CalcManagerTest, OneBadKeyCostsNoOtherSetting)
+{
+    for (const BadKeyCase& row : kBadKeyRows) {
+        SCOPED_TRACE(row.name);
+        FManager.reset();
+        FErrors.clear();
+        std::filesystem::remove_all(SettingsDir());
+        std::filesystem::create_directories(SettingsDir());
+        if (row.unreadableHistory)
+            std::filesystem::create_directories(HistoryFile());
+        const std::string original = "[General]\r\n" + std::string(row.font) +
+                                     "\r\nAngleMode=1\r\n[History]\r\nLoadHistory=1\r\n"
+                                     "[Results]\r\n8=0,0,1,0\r\nDefault=3\r\nRightAlign=1\r\n";
+        test::WriteAll(OptionsFile(), original);
+        TCalcManagerSetup setup;
+        setup.LoadDefinitions = false;
+        FManager = std::make_unique<TCalcManager>(setup);
+        Listen(); // the error box waited for a listener
+        TCalcManager& m = *FManager;
+        EXPECT_EQ(m.AngleMode(), TAngleMode::amRad);
+        EXPECT_EQ(m.Font().Size, 14);
+        EXPECT_EQ(m.Font().Charset, 2) << "the field after a bad color is read all the same";
+        EXPECT_TRUE(m.Results().Items(8).Visible());
+        EXPECT_EQ(m.Results().DefaultIndex(), 3);
+        EXPECT_TRUE(m.Results().RightAlign());
+        EXPECT_TRUE(m.History().LoadHistory());
+        ASSERT_EQ(FErrors.size(), 1u) << "one box for every failure";
+        EXPECT_EQ(FErrors[0].rfind("Error loading options:\r\r\"", 0), 0u) << FErrors[0];
+        std::size_t quoted = 0;
+        for (std::size_t at = 0; (at = FErrors[0].find("\r\"", at)) != std::string::npos; ++at)
+            ++quoted;
+        EXPECT_EQ(quoted, row.failures) << FErrors[0];
+        EXPECT_EQ(test::ReadAll(OptionsFile() + ".bak"), original);
+        const std::string rewritten = test::ReadAll(OptionsFile());
+        for (const char* kept :
+             {"AngleMode=1", "LoadHistory=1", "Default=3", "RightAlign=1", "Courier New,14,B,2,"})
+            EXPECT_NE(rewritten.find(kept), std::string::npos) << kept << " in\n" << rewritten;
+        // The history that could not be read is not written over either.
+        m.History().Add("1+1", 0, 2);
+        EXPECT_NO_THROW(m.History().SaveHistory());
+        EXPECT_EQ(std::filesystem::is_directory(HistoryFile()), row.unreadableHistory);
+    }
+}
+
+struct UnreadableCase {
+    const char* name;
+    void (*make)(const std::string& fileName);
+    const char* failure; ///< what failed, then the reason
+};
+
+const UnreadableCase kUnreadableRows[] = {
+    {"FolderInItsPlace",
+     [](const std::string& name) {
+         std::filesystem::create_directories(name);
+         test::WriteAll(name + "/inside", "kept");
+     },
+     "read file \"%s\". Is a directory"},
+    {"OverTheSizeLimit",
+     [](const std::string& name) {
+         test::WriteAll(name, "[General]\r\nAngleMode=1\r\n" + std::string(2 << 20, ';'));
+     },
+     "read file \"%s\". The file is larger than 1 MB"},
+};
+
+const UnreadableCase kNoPermissionRow = {"NoPermission",
+                                         [](const std::string& name) {
+                                             test::WriteAll(name, "[General]\r\nAngleMode=1\r\n");
+                                             std::filesystem::permissions(
+                                                 name, std::filesystem::perms::none);
+                                         },
+                                         "open file \"%s\". Permission denied"};
+
+class UnreadableOptionsFile : public CalcManagerTest {
+protected:
+    /// The file is reported once, with its reason, and neither a save nor the exit writes it.
+    void Check(const UnreadableCase& row)
+    {
+        SCOPED_TRACE(row.name);
+        FManager.reset();
+        FErrors.clear();
+        std::filesystem::remove_all(SettingsDir());
+        std::filesystem::create_directories(SettingsDir());
+        row.make(OptionsFile());
+        const bool folder = std::filesystem::is_directory(OptionsFile());
+        const std::uintmax_t size = folder ? 0 : std::filesystem::file_size(OptionsFile());
+        TCalcManagerSetup setup;
+        setup.LoadDefinitions = false;
+        FManager = std::make_unique<TCalcManager>(setup);
+        Listen();
+        ASSERT_EQ(FErrors.size(), 1u);
+        EXPECT_EQ(FErrors[0], "Error loading options:\r\r\"Cannot " +
+                                  Format(row.failure, OptionsFile().c_str()) + "\"");
+        FManager->SetAngleMode(TAngleMode::amGrad);
+        EXPECT_THROW(FManager->SaveOptions(), EException);
+        FManager.reset(); // the exit save is refused too
+        if (folder)
+            EXPECT_EQ(test::ReadAll(OptionsFile() + "/inside"), "kept");
+        else
+            EXPECT_EQ(std::filesystem::file_size(OptionsFile()), size);
+        EXPECT_FALSE(std::filesystem::exists(OptionsFile() + ".bak"));
+    }
+};
+
+TEST_F(UnreadableOptionsFile, IsReportedAndNeverOverwritten)
+{
+    for (const UnreadableCase& row : kUnreadableRows)
+        Check(row);
+}
+
+TEST_F(UnreadableOptionsFile, WithoutReadPermissionIsReportedAndNeverOverwritten)
+{
+    if (!test::PermissionsApply())
+        GTEST_SKIP() << "running as the superuser: permission bits do not stop reading";
+    Check(kNoPermissionRow);
+}
+
+TEST_F(CalcManagerTest, OptionsFileWithAByteOrderMarkReadsItsFirstSection)
 {
     std::filesystem::create_directories(SettingsDir());
-    // The history file cannot be read: a folder stands in its place.
-    std::filesystem::create_directories(HistoryFile());
-    const std::string original = "[General]\r\nAngleMode=1\r\n[History]\r\nLoadHistory=1\r\n"
-                                 "[Results]\r\n8=0,0,1,0\r\n";
-    test::WriteAll(OptionsFile(), original);
-    TCalcManagerSetup setup;
-    setup.LoadDefinitions = false;
-    FManager = std::make_unique<TCalcManager>(setup);
-    EXPECT_EQ(FManager->AngleMode(), TAngleMode::amRad) << "what was read before the error stays";
-    Listen(); // the error box waited for a listener
-    EXPECT_FALSE(FManager->Results().Items(8).Visible()) << "nothing after the error is read";
-    ASSERT_EQ(FErrors.size(), 1u);
-    EXPECT_EQ(FErrors[0].rfind("Error loading options:\r\r\"", 0), 0u) << FErrors[0];
-    EXPECT_EQ(test::ReadAll(OptionsFile() + ".bak"), original);
-    const std::string rewritten = test::ReadAll(OptionsFile());
-    EXPECT_NE(rewritten.find("AngleMode=1"), std::string::npos);
-    EXPECT_NE(rewritten.find("LoadHistory=0"), std::string::npos);
+    test::WriteAll(OptionsFile(), "\xEF\xBB\xBF[General]\r\nAngleMode=2\r\n");
+    TCalcManager& m = Create();
+    EXPECT_EQ(m.AngleMode(), TAngleMode::amGrad);
+    EXPECT_TRUE(FErrors.empty());
 }
 
 TEST_F(CalcManagerTest, SaveWithoutFileNameFails)

@@ -500,7 +500,8 @@ TEST_F(HistoryFile, UnreadableFileRaisesErrorAndIsNeverOverwritten)
     THistoryManager history(FName);
     history.Add("a", 0, 1);
     EXPECT_THROW(history.SetLoadHistory(true), EException);
-    EXPECT_FALSE(history.LoadHistory());
+    EXPECT_TRUE(history.LoadHistory()) << "the option stays what the user chose";
+    EXPECT_NO_THROW(history.SaveHistory()) << "the file is left alone";
     EXPECT_TRUE(std::filesystem::is_directory(FName));
 }
 
@@ -516,7 +517,7 @@ TEST_F(HistoryFile, WriteFailureWhenSwitchingOffPropagatesAndKeepsTheOption)
     history.SetFileName(FName);
 }
 
-TEST_F(HistoryFile, WriteIntoReadOnlyFolderKeepsTheOldFile)
+TEST_F(HistoryFile, WriteIntoReadOnlyFolderAndFileKeepsTheOldFile)
 {
     if (!test::PermissionsApply())
         GTEST_SKIP() << "running as the superuser: permission bits do not stop writes";
@@ -524,6 +525,8 @@ TEST_F(HistoryFile, WriteIntoReadOnlyFolderKeepsTheOldFile)
     THistoryManager history(FName);
     history.SetLoadHistory(true);
     history.Add("new", 0, 2);
+    // A writable file in a read-only folder is written in place.
+    std::filesystem::permissions(FName, std::filesystem::perms::owner_read);
     std::filesystem::permissions(FFolder.Path(), std::filesystem::perms::owner_read |
                                                      std::filesystem::perms::owner_exec);
     EXPECT_THROW(history.SaveHistory(), EException);

@@ -246,7 +246,7 @@ TEST(FontTextRead, FieldsApplyOneByOne)
     }
 }
 
-TEST(FontTextRead, BadColorRaisesAfterApplyingTheFieldsBeforeIt)
+TEST(FontTextRead, BadColorRaisesAfterApplyingEveryOtherField)
 {
     TFontData font = SampleFont();
     EXPECT_THROW(TextToFont("Mono,14,B,2,clNoSuchColor,0", font), EConvertError);
@@ -255,7 +255,7 @@ TEST(FontTextRead, BadColorRaisesAfterApplyingTheFieldsBeforeIt)
     EXPECT_EQ(font.Style, TFontStyles{TFontStyle::fsBold});
     EXPECT_EQ(font.Pitch, TFontPitch::fpFixed);
     EXPECT_EQ(font.Color, clRed);
-    EXPECT_EQ(font.Charset, 1);
+    EXPECT_EQ(font.Charset, 0) << "a bad color costs no field after it";
 }
 
 TEST(FontTextIni, WritesAndReadsAKey)

@@ -1,4 +1,5 @@
 #include "core/IniFile.h"
+#include "core/TextFile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -351,19 +352,36 @@ TEST(IniFileFile, SavesAndLoadsTheFile)
     EXPECT_TRUE(back.ReadBool("History", "LoadHistory", false));
 }
 
-TEST(IniFileFile, SaveIntoReadOnlyFolderRaisesErrorAndKeepsOldFile)
+TEST(IniFileFile, SaveIntoReadOnlyFolderAndFileRaisesErrorAndKeepsOldFile)
 {
     if (!test::PermissionsApply())
         GTEST_SKIP() << "running as the superuser: permission bits do not stop writes";
     TTempFolder folder;
     const std::string name = folder.File("Options.ini");
     WriteAll(name, "[General]\r\nAngleMode=1\r\n");
+    std::filesystem::permissions(name, std::filesystem::perms::owner_read);
     std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read |
                                                     std::filesystem::perms::owner_exec);
     TIniFile ini;
     ini.WriteInteger("General", "AngleMode", 2);
     EXPECT_THROW(ini.SaveToFile(name), EException);
     EXPECT_EQ(ReadAll(name), "[General]\r\nAngleMode=1\r\n");
+}
+
+TEST(IniFileFile, RefusesAFileOverTheLimit)
+{
+    TTempFolder folder;
+    const std::string name = folder.File("Layout.ini");
+    WriteAll(name, "[Layout]\r\nMenu=0\r\n" + std::string(kMaxIniFileSize, ';'));
+    TIniFile ini;
+    EXPECT_THROW((void)ini.LoadFromFile(name), EException);
+}
+
+TEST(IniFileText, ByteOrderMarkKeepsTheFirstSection)
+{
+    TIniFile ini;
+    ini.LoadFromText("\xEF\xBB\xBF[General]\r\nAngleMode=1\r\n");
+    EXPECT_EQ(ini.ReadInteger("General", "AngleMode", 0), 1);
 }
 
 TEST(IniFileFile, SaveBelowAFileRaisesError)

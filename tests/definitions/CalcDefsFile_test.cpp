@@ -2,10 +2,14 @@
 #include "support/TempFolder.h"
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace calc {
 namespace {
@@ -440,8 +444,22 @@ TEST_F(DefinitionsFileTest, RawLineBreaksInAFieldNeverSplitTheLine)
     ASSERT_EQ(file.Lines().size(), 1u);
     auto it = file.GetEnumerator();
     ASSERT_TRUE(it.MoveNext());
-    EXPECT_EQ(it.Current().Definition, "a=1+ 2");
+    EXPECT_EQ(it.Current().Definition, "a=1+");
     EXPECT_EQ(UnescapeComment(it.Current().Comment), "x\ny");
+}
+
+TEST_F(DefinitionsFileTest, DefinitionsAreWrittenAsTheyAreRead)
+{
+    const std::string path = FFolder / "n.udf";
+    TDefinitionsFile file;
+    file.CreateNew(path);
+    // Reading ends an expression at a NUL, so what follows it never counted.
+    file.AddDefinition("h", "x", TDefinitionKind::dkFunc, "", std::string_view("m\0;, 1)", 7));
+    EXPECT_EQ(ReadBytes(path), ExpectedBanner() + "h(x)=m\r\n");
+    // A ";" would start a comment when read back.
+    EXPECT_EQ(ErrorOf([&] { file.ModifyDefinition(0, "h(x)", "x;1", ""); }),
+              "\"x;1\" cannot be stored in a definitions file: \";\" starts a comment there");
+    EXPECT_EQ(ReadBytes(path), ExpectedBanner() + "h(x)=m\r\n");
 }
 
 TEST_F(DefinitionsFileTest, SecondHolderIsRefusedWhileTheFirstHoldsTheFile)
@@ -539,21 +557,92 @@ TEST_F(DefinitionsFileTest, CreateNewInAMissingFolderFails)
     EXPECT_FALSE(file.IsOpen());
 }
 
-TEST_F(DefinitionsFileTest, SaveIntoAReadOnlyFolderFailsAndKeepsTheOldFile)
+TEST_F(DefinitionsFileTest, SaveIntoAReadOnlyFolderWritesTheFileInPlace)
 {
     if (test::PermissionsIgnored())
-        GTEST_SKIP() << "running as root: a read-only folder does not stop writing "
-                        "(FullDiskSaveFailsAndKeepsTheOldFile covers a failing save)";
+        GTEST_SKIP() << "running as root: a read-only folder does not stop writing";
     const std::string folder = FFolder.MakeDir("ro");
     const std::string path = FFolder.Write("ro/a.udf", "a=1\r\n");
     TDefinitionsFile file;
     file.Load(path);
     ASSERT_EQ(::chmod(folder.c_str(), 0555), 0);
-    EXPECT_EQ(ErrorOf([&] { file.AddDefinition("b", "", TDefinitionKind::dkConst, "", "2"); }),
-              "Cannot save file \"" + path + "\". Permission denied");
-    EXPECT_EQ(ReadBytes(path), "a=1\r\n");
-    EXPECT_EQ(file.Lines(), std::vector<std::string>{"a=1"});
+    file.AddDefinition("b", "", TDefinitionKind::dkConst, "", "2");
+    EXPECT_EQ(ReadBytes(path), "a=1\r\nb=2\r\n");
     EXPECT_EQ(FFolder.EntryCount("ro"), 1);
+    TDefinitionsFile second;
+    EXPECT_EQ(ErrorOf([&] { second.Load(path); }),
+              "Cannot open file \"" + path + "\". Locked by another program")
+        << "the lock stays with the file written in place";
+}
+
+TEST_F(DefinitionsFileTest, SaveOfAHardLinkedFileReachesEveryLink)
+{
+    const std::string path = FFolder.Write("a.udf", "a=1\r\n");
+    const std::string other = FFolder / "other.udf";
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    TDefinitionsFile file;
+    file.Load(path);
+    file.AddDefinition("b", "", TDefinitionKind::dkConst, "", "2");
+    EXPECT_EQ(ReadBytes(other), "a=1\r\nb=2\r\n");
+}
+
+TEST_F(DefinitionsFileTest, CreateNewThroughADanglingLinkCreatesItsTarget)
+{
+    FFolder.MakeDir("real");
+    const std::string link = FFolder / "New.udf";
+    ASSERT_EQ(::symlink("real/New.udf", link.c_str()), 0);
+    TDefinitionsFile file;
+    file.CreateNew(link);
+    file.AddDefinition("e", "", TDefinitionKind::dkConst, "", "2.71828");
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadBytes(FFolder / "real/New.udf"), ExpectedBanner() + "e=2.71828\r\n");
+}
+
+TEST_F(DefinitionsFileTest, SaveRemovesTemporaryFilesOfInterruptedSaves)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    // As earlier versions named them.
+    const std::string left =
+        FFolder.Write(".Default.udf.tmp" + std::to_string(child) + "_1", "x=1\r\n");
+    const std::time_t then = std::time(nullptr) - 3600;
+    const timespec times[2] = {{then, 0}, {then, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, left.c_str(), times, 0), 0);
+    TDefinitionsFile file;
+    file.CreateNew(FFolder / "Default.udf");
+    EXPECT_EQ(FFolder.EntryCount(), 1);
+}
+
+struct BomCase {
+    const char* name;
+    std::string content;
+    bool hasBanner;
+};
+
+TEST_F(DefinitionsFileTest, ByteOrderMarkCostsNoDefinition)
+{
+    const BomCase rows[] = {
+        {"HandWritten",
+         "\xEF\xBB\xBF"
+         "a=1\r\nb=2\r\n",
+         false},
+        {"ProgramWritten", "\xEF\xBB\xBF" + ExpectedBanner() + "a=1\r\nb=2\r\n", true},
+    };
+    for (const BomCase& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = FFolder.Write("bom.udf", row.content);
+        TDefinitionsFile file;
+        file.Load(path);
+        EXPECT_EQ(file.HasBanner(), row.hasBanner);
+        std::vector<std::string> definitions;
+        for (const TDefinitionRec& rec : file)
+            definitions.push_back(rec.Definition);
+        EXPECT_EQ(definitions, (std::vector<std::string>{"a=1", "b=2"}));
+    }
 }
 
 TEST_F(DefinitionsFileTest, FullDiskSaveFailsAndKeepsTheOldFile)
