@@ -1166,9 +1166,21 @@ Extended PowerRule(Extended x, Extended y)
 {
     Extended result;
     if (std::fabs(y) <= 2147483647.0L && y == std::nearbyint(y)) {
-        // powl is exact where repeated squaring is, and rounds better where it is not; a zero
-        // base with a negative exponent raises the division-by-zero fault.
-        result = std::pow(x, y);
+        // powl rounds x^|y| better than repeated squaring, but not x^-|y|: the reciprocal of the
+        // positive power is the nearest value wherever that power is exact (10^-2 is 1/100). A
+        // zero base with a negative exponent raises the division-by-zero fault.
+        result = std::pow(x, std::fabs(y));
+        if (y < 0) {
+            if (x != 0 && std::fpclassify(result) != FP_NORMAL && std::isfinite(result)) {
+                // x^|y| underflowed: its reciprocal would be inexact or a false division by
+                // zero, while x^y itself is huge.
+                ClearFPUStatus();
+                result = std::pow(x, y);
+            }
+            else {
+                result = 1 / result;
+            }
+        }
     }
     else if (x == 0) {
         result = 0;
