@@ -1,8 +1,9 @@
 #include "engine/ExprParser.h"
 
-#include "definitions/ExprParserDefinitions.h"
 #include "engine/DateTimeText.h"
+#include "engine/EvalInterrupt.h"
 #include "engine/EvalStack.h"
+#include "engine/ExprParserRegistry.h"
 
 #include <array>
 #include <cerrno>
@@ -400,6 +401,10 @@ bool TExpressionParser::TryEvaluate(std::string_view text)
         FErrorCode = ceCritical;
         FErrorArg = e.what();
     }
+    catch (const EInterrupted&) {
+        FErrorCode = ceInterrupted;
+        FErrorArg.clear();
+    }
     catch (const std::bad_alloc&) {
         FErrorCode = ceCritical;
         FErrorArg = sOutOfMemory;
@@ -433,10 +438,16 @@ std::string TExpressionParser::GetErrorMessage() const
                   FErrorArg.c_str());
 }
 
+const IParserDefinitions* TExpressionParser::ResolvingDefinitions() const noexcept
+{
+    return FDefinitions != nullptr ? FDefinitions : DefaultParserDefinitions();
+}
+
 Extended TExpressionParser::GetConstantValue(std::string_view name)
 {
     Extended value = 0;
-    if (!ParserDefinitions().FindConstant(name, value))
+    const IParserDefinitions* definitions = ResolvingDefinitions();
+    if (definitions == nullptr || !definitions->FindConstant(name, value))
         RaiseError(ceUnknownConstant, name);
     return value;
 }
@@ -977,8 +988,11 @@ Extended TExpressionParser::ParseAngle()
 // call = name "(" [ relation { list-separator relation } ] ")"
 Extended TExpressionParser::ParseCall(std::string_view name)
 {
+    // Every call may start a recursion without end in sight: the place to notice a stop.
+    CheckInterrupt();
     std::unique_ptr<TCustomFuncEvaluator> evaluator;
-    if (!ParserDefinitions().FindFunction(name, evaluator))
+    const IParserDefinitions* definitions = ResolvingDefinitions();
+    if (definitions == nullptr || !definitions->FindFunction(name, evaluator))
         RaiseError(ceUnknownFunction, name);
     const int count = evaluator->ArgCount();
     if (count == 0) {

@@ -107,6 +107,7 @@ TEST(ExprParserTypes, ErrorTexts)
         {13, "Unknown function"},
         {22, "Incorrect operator argument"},
         {23, "Insufficient arguments"},
+        {24, "Calculation interrupted"},
         {3, ""},
         {99, ""},
         {100, ""},
