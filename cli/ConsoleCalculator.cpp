@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdio>
 #include <locale.h>
+#include <utility>
 
 namespace calc::cli {
 
@@ -81,7 +82,13 @@ TEvaluation TConsoleCalculator::Evaluate(std::string_view utf8)
         e.Message = Format("%d: %s", e.Pos, text.ErrorMessage.c_str());
         return e;
     }
-    e.Ok = FParser.TryEvaluate(text.Text);
+    FInterrupt.store(false);
+    TInterruptLimits limits;
+    limits.Flag = &FInterrupt;
+    {
+        const TInterruptScope scope(std::move(limits));
+        e.Ok = FParser.TryEvaluate(text.Text);
+    }
     if (e.Ok) {
         e.Value = FParser.Value();
         return e;
