@@ -116,8 +116,14 @@ bool RunInteractive(TConsoleCalculator& calculator, TConsoleOutput& output, bool
             continue;
         }
         allOk = false;
-        const TLatin1Result echoed = Utf8ToLatin1(line);
-        output.Error(CaretLine(echoed.Text, e.Pos, kPromptWidth));
+        if (e.Code == ceInterrupted) {
+            // The terminal has echoed ^C on its own line; a caret would point at no mistake.
+            output.Error("");
+        }
+        else {
+            const TLatin1Result echoed = Utf8ToLatin1(line);
+            output.Error(CaretLine(echoed.Text, e.Pos, kPromptWidth));
+        }
         output.Error("error: " + Latin1ToUtf8(e.Message));
     }
     output.Flush();

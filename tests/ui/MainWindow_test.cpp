@@ -578,7 +578,11 @@ private slots:
     {
         Open();
         ParserDefinitions().AddGroup("Test").AddDefinitionText("f(n) = f(n)");
+        // Evaluated with Enter, so that a slow machine cannot reach the typing budget first.
+        Manager().SetAutoEvaluate(false);
         Type(QStringLiteral("f(1)"));
+        Press(Qt::Key_Return);
+        Manager().SetAutoEvaluate(true);
         TStatusBar& bar = *FWindow->StatusBar();
         QVERIFY(bar.IsError());
         QVERIFY(bar.StatusText().startsWith(QStringLiteral("Critical error occured.")));
