@@ -17,7 +17,7 @@ constexpr std::size_t kPollStackReserve = std::size_t{2} << 20;
 } // namespace
 
 namespace detail {
-thread_local int tInterruptCountdown = kInterruptCheckInterval;
+thread_local constinit int tInterruptCountdown = kInterruptCheckInterval;
 }
 
 TInterruptScope::TInterruptScope(TInterruptLimits limits)

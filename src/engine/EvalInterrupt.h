@@ -47,7 +47,7 @@ private:
 void CheckInterruptNow();
 
 namespace detail {
-extern thread_local int tInterruptCountdown;
+extern thread_local constinit int tInterruptCountdown;
 }
 
 /// Calls between two real checks: few enough that a stop request is answered within
