@@ -1176,6 +1176,20 @@ void TExpressionParser::SkipPrimary()
 // ---------------------------------------------------------------------------------------------
 // Power and names
 
+namespace {
+
+/// powl flags an overflow for some large results that are finite (3e1643^2, even 1e4932^1);
+/// rounding to nearest turns a real overflow into infinity, so only that is one.
+Extended Pow(Extended x, Extended y)
+{
+    const Extended result = std::pow(x, y);
+    if (std::isfinite(result))
+        std::feclearexcept(FE_OVERFLOW);
+    return result;
+}
+
+} // namespace
+
 Extended PowerRule(Extended x, Extended y)
 {
     Extended result;
@@ -1183,13 +1197,12 @@ Extended PowerRule(Extended x, Extended y)
         // powl rounds x^|y| better than repeated squaring, but not x^-|y|: the reciprocal of the
         // positive power is the nearest value wherever that power is exact (10^-2 is 1/100). A
         // zero base with a negative exponent raises the division-by-zero fault.
-        result = std::pow(x, std::fabs(y));
+        result = Pow(x, std::fabs(y));
         if (y < 0) {
             if (x != 0 && std::fpclassify(result) != FP_NORMAL && std::isfinite(result)) {
                 // x^|y| underflowed: its reciprocal would be inexact or a false division by
                 // zero, while x^y itself is huge.
-                ClearFPUStatus();
-                result = std::pow(x, y);
+                result = Pow(x, y);
             }
             else {
                 result = 1 / result;
@@ -1203,7 +1216,7 @@ Extended PowerRule(Extended x, Extended y)
         throw EMathError(sInvalidFPOperation);
     }
     else {
-        result = std::pow(x, y);
+        result = Pow(x, y);
     }
     return CheckedValue(result);
 }

@@ -270,6 +270,12 @@ TEST_F(ExprParserTest, PowerOperation)
         {"2^0.5", 1.41421356237309504880L},
         {"4^-0.5", 0.5},
         {"3^40", 12157665459056928801.0L},
+        {"1e-2466^-2", 1e4932L}, // x^2 is subnormal, x^-2 still finite
+        // Large but finite powers are no overflow.
+        {"3e1643^2", 9e3286L},
+        {"3e1643^3", 2.7e4930L},
+        {"1e4932^1", 1e4932L},
+        {"power(1e2466, 2)", 1e4932L},
     };
     for (const ValueCase& row : rows)
         ExpectValue(row);
