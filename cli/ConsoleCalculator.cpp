@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdio>
 #include <locale.h>
+#include <utility>
 
 namespace calc::cli {
 
@@ -90,7 +91,13 @@ TEvaluation TConsoleCalculator::Evaluate(std::string_view utf8)
     // The engine ends the text at a character 0 and would silently drop what follows it.
     if (const std::size_t zero = text.Text.find('\0'); zero != std::string::npos)
         return CharacterFailure(zero, "Character not supported: U+0000");
-    e.Ok = FParser.TryEvaluate(text.Text);
+    FInterrupt.store(false);
+    TInterruptLimits limits;
+    limits.Flag = &FInterrupt;
+    {
+        const TInterruptScope scope(std::move(limits));
+        e.Ok = FParser.TryEvaluate(text.Text);
+    }
     if (e.Ok) {
         e.Value = FParser.Value();
         return e;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EvalInterrupt.h"
 #include "engine/ExprParser.h"
 #include "results/CalcResultProvider.h"
 
@@ -36,11 +37,17 @@ public:
     void ApplyOptions(const TIniFile& ini);
 
     /// Evaluates one UTF-8 expression; a character the core cannot hold (above U+00FF, or the
-    /// character 0) fails like an engine error with code 99 at that character.
+    /// character 0) fails like an engine error with code 99 at that character. Raising
+    /// InterruptFlag stops it with code 24.
     [[nodiscard]] TEvaluation Evaluate(std::string_view utf8);
+
+    /// Raised (from a signal handler, say) to stop the evaluation in progress; each evaluation
+    /// lowers it when it starts.
+    [[nodiscard]] TInterruptFlag& InterruptFlag() noexcept { return FInterrupt; }
 
 private:
     TExpressionParser FParser;
+    TInterruptFlag FInterrupt{false};
     TResultsManager FResults;
 };
 

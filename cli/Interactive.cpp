@@ -20,10 +20,15 @@ constexpr const char* kPrompt = "> ";
 constexpr int kPromptWidth = 2;
 
 volatile std::sig_atomic_t gInterrupted = 0;
+/// The running calculator's stop request; set before the handler is installed.
+TInterruptFlag* gEvaluationInterrupt = nullptr;
 
 void OnInterrupt(int)
 {
     gInterrupted = 1;
+    // While an expression evaluates, Ctrl-C stops it and the prompt comes back.
+    if (gEvaluationInterrupt != nullptr)
+        gEvaluationInterrupt->store(true);
 }
 
 /// Ctrl-C abandons the line being typed and starts a fresh one, as shells do.
@@ -45,8 +50,9 @@ int OnSignalEvent()
 /// Installs the session's terminal behaviour and restores the previous one on exit.
 class TReadlineSession {
 public:
-    TReadlineSession()
+    explicit TReadlineSession(TInterruptFlag& evaluationInterrupt)
     {
+        gEvaluationInterrupt = &evaluationInterrupt;
         rl_readline_name = "zembrical-cli";
         // Expressions have no file names to complete: Tab is just a blank.
         rl_bind_key('\t', rl_insert);
@@ -65,6 +71,7 @@ public:
     ~TReadlineSession()
     {
         ::sigaction(SIGINT, &FPrevious, nullptr);
+        gEvaluationInterrupt = nullptr;
         clear_history();
     }
     TReadlineSession(const TReadlineSession&) = delete;
@@ -84,7 +91,7 @@ bool IsQuitCommand(std::string_view line)
 
 bool RunInteractive(TConsoleCalculator& calculator, TConsoleOutput& output, bool allFormats)
 {
-    TReadlineSession session;
+    TReadlineSession session(calculator.InterruptFlag());
     output.Error(Format("Zembrical Calculator %s. Type an expression; \"quit\" or Ctrl-D leaves.",
                         ZEMBRICAL_VERSION));
     bool allOk = true;
@@ -102,14 +109,21 @@ bool RunInteractive(TConsoleCalculator& calculator, TConsoleOutput& output, bool
         if (IsQuitCommand(line))
             break;
         const TEvaluation e = calculator.Evaluate(line);
+        gInterrupted = 0; // a Ctrl-C that stopped the evaluation is answered
         if (e.Ok) {
             AppendNamedResults(output.Buffer(), calculator.Results(), e.Value, !allFormats);
             output.Flush();
             continue;
         }
         allOk = false;
-        const TLatin1Result echoed = Utf8ToLatin1(line);
-        output.Error(CaretLine(echoed.Text, e.Pos, kPromptWidth));
+        if (e.Code == ceInterrupted) {
+            // The terminal has echoed ^C on its own line; a caret would point at no mistake.
+            output.Error("");
+        }
+        else {
+            const TLatin1Result echoed = Utf8ToLatin1(line);
+            output.Error(CaretLine(echoed.Text, e.Pos, kPromptWidth));
+        }
         output.Error("error: " + Latin1ToUtf8(e.Message));
     }
     output.Flush();

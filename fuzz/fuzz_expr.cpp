@@ -1,12 +1,14 @@
 // Arbitrary bytes as an expression: evaluation and syntax checking must never crash or hang.
 #include "definitions/ExprParserDefinitions.h"
+#include "engine/EvalInterrupt.h"
 #include "engine/ExprParser.h"
-#include "engine/ExprParserFunc.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -40,7 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         parser.SetDecimalSeparators(TCharSet(".,"));
         parser.SetListSeparator(';');
     }
-    parser.TryEvaluate(text);
+    {
+        // A valid but slow expression ends as it ends while the user types, not as a hang.
+        TInterruptLimits limits;
+        limits.Budget = std::chrono::seconds(2);
+        const TInterruptScope scope(std::move(limits));
+        parser.TryEvaluate(text);
+    }
     (void)parser.GetErrorMessage();
     try {
         parser.Check(text);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <ostream>
 #include <sys/stat.h>
+#include <utility>
 
 namespace calc {
 
@@ -162,9 +163,29 @@ void TCalcManager::SetExpression(std::string text)
         FExpressionPending = false;
 }
 
-bool TCalcManager::Recalculate()
+bool TCalcManager::Recalculate(TEvaluationRequest request)
 {
-    if (FParser.TryEvaluate(FExpression)) {
+    // A poll while an evaluation runs must not start another one on the same parser.
+    if (FEvaluating)
+        return false;
+    FInterrupt.store(false);
+    TInterruptLimits limits;
+    limits.Flag = &FInterrupt;
+    if (request == TEvaluationRequest::erTyping) {
+        limits.Budget = kTypingBudget;
+    }
+    else if (OnEvaluationPoll) {
+        limits.Poll = [this] { OnEvaluationPoll(*this); };
+        limits.PollInterval = kEvaluationPollInterval;
+    }
+    bool ok = false;
+    {
+        const TInterruptScope scope(std::move(limits));
+        FEvaluating = true;
+        ok = FParser.TryEvaluate(FExpression); // lets nothing out
+        FEvaluating = false;
+    }
+    if (ok) {
         FResults.SetValue(FParser.Value());
         ReportStatus(ceNone, 0, std::string(ErrorText(ceNone)));
         return true;
@@ -179,7 +200,7 @@ bool TCalcManager::Recalculate()
 
 void TCalcManager::Evaluate(bool refresh)
 {
-    if (!Recalculate() || refresh)
+    if (!Recalculate(TEvaluationRequest::erCommand) || refresh)
         return;
     const Extended value = FParser.Value();
     FHistory->Add(FExpression, FResults.DefaultIndex(), value);

@@ -3,9 +3,11 @@
 #include "core/CalcHistory.h"
 #include "core/FontText.h"
 #include "core/Paths.h"
+#include "engine/EvalInterrupt.h"
 #include "engine/ExprParser.h"
 #include "results/CalcResultProvider.h"
 
+#include <chrono>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -28,6 +30,17 @@ inline constexpr int WM_SETTINGSCHANGED = 1801;
     font.Size = 10;
     return font;
 }
+
+/// How an evaluation was asked for, which decides how long it may take.
+enum class TEvaluationRequest {
+    erTyping,  ///< on its own, while the user types or changes a setting: a short budget
+    erCommand, ///< the user's evaluate command: no time limit, but polled and stoppable
+};
+
+/// Evaluation on typing gives up after this long, so no keystroke holds the window up longer.
+inline constexpr std::chrono::milliseconds kTypingBudget{1000};
+/// How often a commanded evaluation calls OnEvaluationPoll.
+inline constexpr std::chrono::milliseconds kEvaluationPollInterval{50};
 
 /// Where the manager finds its files; empty texts stand for the usual places.
 struct TCalcManagerSetup {
@@ -75,6 +88,10 @@ public:
     void SetOnShowError(TMessageEvent handler);
     /// Receives WM_SETTINGSCHANGED, synchronously.
     TWindowMessage NotifyWindow;
+    /// Called about every kEvaluationPollInterval while a commanded evaluation runs, so that
+    /// the window can repaint and stop it with CancelEvaluation; it must not start another
+    /// evaluation.
+    TNotifyEvent OnEvaluationPoll;
 
     [[nodiscard]] TExpressionParser& Parser() noexcept { return FParser; }
     [[nodiscard]] TResultsManager& Results() noexcept { return FResults; }
@@ -85,8 +102,13 @@ public:
     [[nodiscard]] const std::string& Expression() const noexcept { return FExpression; }
     void SetExpression(std::string text);
     [[nodiscard]] bool ExpressionPending() const noexcept { return FExpressionPending; }
-    /// Evaluates the current expression and reports the outcome; true on success.
-    bool Recalculate();
+    /// Evaluates the current expression and reports the outcome; true on success. Does nothing
+    /// and answers false while an evaluation is already running.
+    bool Recalculate(TEvaluationRequest request = TEvaluationRequest::erTyping);
+    /// Stops the evaluation in progress with "Calculation interrupted"; safe from another
+    /// thread.
+    void CancelEvaluation() noexcept { FInterrupt.store(true); }
+    [[nodiscard]] bool Evaluating() const noexcept { return FEvaluating; }
     /// The user's evaluate command: Refresh only re-evaluates; otherwise a success is recorded
     /// in the history, and a result already on screen replaces the expression.
     void Evaluate(bool refresh);
@@ -161,6 +183,8 @@ private:
     TResultsManager FResults;
     std::string FExpression;
     bool FExpressionPending = false;
+    bool FEvaluating = false;
+    TInterruptFlag FInterrupt{false};
     bool FLoading = false;
     bool FAutoEvaluate = false;
     bool FGradientTheme = false;

@@ -1,8 +1,10 @@
 #include "definitions/ExprParserDefinitions.h"
 
+#include "engine/EvalInterrupt.h"
 #include "results/NumberText.h"
 
 #include <cstring>
+#include <utility>
 
 namespace calc {
 
@@ -21,19 +23,6 @@ int ArgCountOfKind(TBuiltInFuncKind kind) noexcept
     default:
         return -1;
     }
-}
-
-TCustomFuncEvaluator::TCustomFuncEvaluator(int argCount)
-    : FArgCount(argCount), FArgs(static_cast<std::size_t>(argCount > 0 ? argCount : 0))
-{
-}
-
-void TCustomFuncEvaluator::SetArgCount(int n)
-{
-    if (n == FArgCount)
-        return;
-    FArgCount = n;
-    FArgs.resize(static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
 TBuiltInFuncEvaluator::TBuiltInFuncEvaluator(const TBuiltInFuncRec& funcRec)
@@ -80,8 +69,10 @@ Extended TBuiltInFuncEvaluator::Evaluate(TAngleMode angleMode)
     return CheckedValue(result);
 }
 
-TUserFuncEvaluator::TUserFuncEvaluator(const TFuncData& funcData)
-    : TCustomFuncEvaluator(funcData.Arguments().Count()), FFuncData(funcData)
+TUserFuncEvaluator::TUserFuncEvaluator(const TFuncData& funcData,
+                                       const IParserDefinitions& definitions)
+    : TCustomFuncEvaluator(funcData.Arguments().Count()), FFuncData(funcData),
+      FDefinitions(definitions)
 {
 }
 
@@ -90,6 +81,7 @@ Extended TUserFuncEvaluator::Evaluate(TAngleMode angleMode)
     // A parser of its own: the caller's scan position and error state must survive the call.
     TFuncExpressionParser parser(*this);
     parser.SetAngleMode(angleMode);
+    parser.SetDefinitions(&FDefinitions);
     return parser.Evaluate(FFuncData.Text());
 }
 
@@ -181,7 +173,7 @@ void TDefinitionsGroup::AddDefinition(std::string_view name, std::string_view ar
         FItems.Add(FunctionKey(name), std::move(data));
     }
     else if (kind == TDefinitionKind::dkConst) {
-        const Extended value = EvaluateText(text);
+        const Extended value = EvaluateConstantText(text);
         FItems.Add(std::string(name),
                    std::make_unique<TConstData>(std::string(name), std::string(text), value));
     }
@@ -197,7 +189,7 @@ void TDefinitionsGroup::ChangeDefinition(int index, std::string_view name, std::
     if (kind == TDefinitionKind::dkFunc)
         CheckText(text);
     else
-        value = EvaluateText(text);
+        value = EvaluateConstantText(text);
     FItems.SetKey(index, kind == TDefinitionKind::dkFunc ? FunctionKey(name) : std::string(name));
     data.SetName(std::string(name));
     data.SetText(std::string(text));
@@ -237,8 +229,8 @@ bool TDefinitionsGroup::FindFunction(std::string_view name,
     const int index = FItems.IndexOf(FunctionKey(name));
     if (index < 0)
         return false;
-    evaluator =
-        std::make_unique<TUserFuncEvaluator>(static_cast<const TFuncData&>(*FItems.Items(index)));
+    evaluator = std::make_unique<TUserFuncEvaluator>(
+        static_cast<const TFuncData&>(*FItems.Items(index)), FOwner);
     return true;
 }
 
@@ -246,7 +238,12 @@ bool TDefinitionsGroup::FindFunction(std::string_view name,
 // Registry
 
 TParserDefinitions::TParserDefinitions() = default;
-TParserDefinitions::~TParserDefinitions() = default;
+
+TParserDefinitions::~TParserDefinitions()
+{
+    if (DefaultParserDefinitions() == this)
+        SetDefaultParserDefinitions(nullptr);
+}
 
 void TParserDefinitions::RegisterConstant(std::string name, Extended value)
 {
@@ -302,7 +299,11 @@ bool TParserDefinitions::FindFunction(std::string_view name,
 
 TParserDefinitions& ParserDefinitions()
 {
-    static TParserDefinitions definitions;
+    static TParserDefinitions& definitions = []() -> TParserDefinitions& {
+        static TParserDefinitions registry;
+        SetDefaultParserDefinitions(&registry);
+        return registry;
+    }();
     return definitions;
 }
 
@@ -329,13 +330,25 @@ bool SplitDefinition(std::string_view text, std::string& name, std::string& args
 
 TExpressionParser& DefaultParser()
 {
-    static TExpressionParser parser;
+    static TExpressionParser& parser = []() -> TExpressionParser& {
+        static TExpressionParser instance;
+        instance.SetDefinitions(&ParserDefinitions());
+        return instance;
+    }();
     return parser;
 }
 
 Extended EvaluateText(std::string_view text)
 {
     return DefaultParser().Evaluate(text);
+}
+
+Extended EvaluateConstantText(std::string_view text)
+{
+    TInterruptLimits limits;
+    limits.Budget = kConstantBudget;
+    const TInterruptScope scope(std::move(limits));
+    return EvaluateText(text);
 }
 
 void CheckText(std::string_view text)

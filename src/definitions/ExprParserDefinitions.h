@@ -2,7 +2,9 @@
 
 #include "definitions/ExtStringList.h"
 #include "engine/ExprParser.h"
+#include "engine/ExprParserRegistry.h"
 
+#include <chrono>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -38,30 +40,6 @@ struct TBuiltInFuncRec {
 
 /// The argument count an evaluator of a built-in expects: 0, 1, 2, or -1 for one or more.
 [[nodiscard]] int ArgCountOfKind(TBuiltInFuncKind kind) noexcept;
-
-/// A function call in progress: created per call, filled by the caller, evaluated once.
-class TCustomFuncEvaluator {
-public:
-    explicit TCustomFuncEvaluator(int argCount);
-    virtual ~TCustomFuncEvaluator() = default;
-    TCustomFuncEvaluator(const TCustomFuncEvaluator&) = delete;
-    TCustomFuncEvaluator& operator=(const TCustomFuncEvaluator&) = delete;
-
-    virtual Extended Evaluate(TAngleMode angleMode) = 0;
-
-    [[nodiscard]] int ArgCount() const noexcept { return FArgCount; }
-    void SetArgCount(int n);
-    void SetArg(int index, Extended value) { FArgs[static_cast<std::size_t>(index)] = value; }
-    [[nodiscard]] Extended GetArg(int index) const
-    {
-        return FArgs[static_cast<std::size_t>(index)];
-    }
-    [[nodiscard]] const std::vector<Extended>& Args() const noexcept { return FArgs; }
-
-protected:
-    int FArgCount;
-    std::vector<Extended> FArgs;
-};
 
 class TBuiltInFuncEvaluator final : public TCustomFuncEvaluator {
 public:
@@ -131,12 +109,14 @@ private:
 
 class TUserFuncEvaluator final : public TCustomFuncEvaluator {
 public:
-    explicit TUserFuncEvaluator(const TFuncData& funcData);
+    /// The body's names resolve against definitions, the registry that holds the function.
+    TUserFuncEvaluator(const TFuncData& funcData, const IParserDefinitions& definitions);
     Extended Evaluate(TAngleMode angleMode) override;
     [[nodiscard]] const TFuncData& FuncData() const noexcept { return FFuncData; }
 
 private:
     const TFuncData& FFuncData;
+    const IParserDefinitions& FDefinitions;
 };
 
 class TParserDefinitions;
@@ -185,10 +165,10 @@ private:
 };
 
 /// The registry every name of an expression is resolved against.
-class TParserDefinitions {
+class TParserDefinitions final : public IParserDefinitions {
 public:
     TParserDefinitions();
-    ~TParserDefinitions();
+    ~TParserDefinitions() override;
     TParserDefinitions(const TParserDefinitions&) = delete;
     TParserDefinitions& operator=(const TParserDefinitions&) = delete;
 
@@ -202,9 +182,9 @@ public:
     [[nodiscard]] TDefinitionsGroup& Groups(int index) const { return *FGroups.Items(index); }
     [[nodiscard]] const std::string& GroupNames(int index) const { return FGroups.Keys(index); }
 
-    bool FindConstant(std::string_view name, Extended& value) const;
+    bool FindConstant(std::string_view name, Extended& value) const override;
     bool FindFunction(std::string_view name,
-                      std::unique_ptr<TCustomFuncEvaluator>& evaluator) const;
+                      std::unique_ptr<TCustomFuncEvaluator>& evaluator) const override;
 
     [[nodiscard]] int ConstantCount() const noexcept { return FConstants.Count(); }
     [[nodiscard]] const std::string& ConstantNames(int index) const
@@ -230,8 +210,12 @@ private:
     TObjectStringList<TDefinitionsGroup> FGroups;
 };
 
-/// The one registry of the process.
+/// The one registry of the process; parsers without a registry of their own resolve names
+/// against it.
 [[nodiscard]] TParserDefinitions& ParserDefinitions();
+
+/// Registers the constant Pi and every built-in function under all its names.
+void RegisterBuiltIns(TParserDefinitions& defs);
 
 /// Parses a user-function body: formal argument names resolve to the call's values.
 class TFuncExpressionParser final : public TExpressionParser {
@@ -250,6 +234,11 @@ bool SplitDefinition(std::string_view text, std::string& name, std::string& args
                      std::string& body);
 /// Evaluates with the module-wide default parser; failures propagate.
 Extended EvaluateText(std::string_view text);
+/// The longest a constant's value may take to compute: definitions load at every start, so one
+/// that cannot be computed in time fails like any bad definition instead of hanging the start.
+inline constexpr std::chrono::milliseconds kConstantBudget{2000};
+/// EvaluateText within kConstantBudget; a slower body fails with EInterrupted.
+Extended EvaluateConstantText(std::string_view text);
 /// Checks the syntax with the module-wide default parser; failures propagate.
 void CheckText(std::string_view text);
 /// The module-wide default parser, with the constructor's settings.

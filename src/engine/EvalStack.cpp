@@ -141,6 +141,14 @@ void CheckStackSlow(std::uintptr_t sp)
 
 } // namespace detail
 
+bool HasStackSpace(std::size_t bytes)
+{
+    if (detail::tStackLimit == UINTPTR_MAX)
+        detail::tStackLimit = CurrentThreadStackLimit();
+    const auto sp = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+    return sp > detail::tStackLimit && sp - detail::tStackLimit > bytes;
+}
+
 void RunOnEvaluationStack(void (*fn)(void*), void* arg)
 {
     TEvalStack& stack = tEvalStack;

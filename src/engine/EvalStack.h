@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -51,5 +52,8 @@ inline void CheckStackSpace()
             detail::CheckStackSlow(sp);
     }
 }
+
+/// True when more than bytes of stack remain before CheckStackSpace would fail.
+[[nodiscard]] bool HasStackSpace(std::size_t bytes);
 
 } // namespace calc

@@ -1,8 +1,9 @@
 #include "engine/ExprParser.h"
 
-#include "definitions/ExprParserDefinitions.h"
 #include "engine/DateTimeText.h"
+#include "engine/EvalInterrupt.h"
 #include "engine/EvalStack.h"
+#include "engine/ExprParserRegistry.h"
 
 #include <array>
 #include <cerrno>
@@ -400,6 +401,10 @@ bool TExpressionParser::TryEvaluate(std::string_view text)
         FErrorCode = ceCritical;
         FErrorArg = e.what();
     }
+    catch (const EInterrupted&) {
+        FErrorCode = ceInterrupted;
+        FErrorArg.clear();
+    }
     catch (const std::bad_alloc&) {
         FErrorCode = ceCritical;
         FErrorArg = sOutOfMemory;
@@ -433,10 +438,16 @@ std::string TExpressionParser::GetErrorMessage() const
                   FErrorArg.c_str());
 }
 
+const IParserDefinitions* TExpressionParser::ResolvingDefinitions() const noexcept
+{
+    return FDefinitions != nullptr ? FDefinitions : DefaultParserDefinitions();
+}
+
 Extended TExpressionParser::GetConstantValue(std::string_view name)
 {
     Extended value = 0;
-    if (!ParserDefinitions().FindConstant(name, value))
+    const IParserDefinitions* definitions = ResolvingDefinitions();
+    if (definitions == nullptr || !definitions->FindConstant(name, value))
         RaiseError(ceUnknownConstant, name);
     return value;
 }
@@ -977,8 +988,11 @@ Extended TExpressionParser::ParseAngle()
 // call = name "(" [ relation { list-separator relation } ] ")"
 Extended TExpressionParser::ParseCall(std::string_view name)
 {
+    // Every call may start a recursion without end in sight: the place to notice a stop.
+    CheckInterrupt();
     std::unique_ptr<TCustomFuncEvaluator> evaluator;
-    if (!ParserDefinitions().FindFunction(name, evaluator))
+    const IParserDefinitions* definitions = ResolvingDefinitions();
+    if (definitions == nullptr || !definitions->FindFunction(name, evaluator))
         RaiseError(ceUnknownFunction, name);
     const int count = evaluator->ArgCount();
     if (count == 0) {
@@ -1162,13 +1176,38 @@ void TExpressionParser::SkipPrimary()
 // ---------------------------------------------------------------------------------------------
 // Power and names
 
+namespace {
+
+/// powl flags an overflow for some large results that are finite (3e1643^2, even 1e4932^1);
+/// rounding to nearest turns a real overflow into infinity, so only that is one.
+Extended Pow(Extended x, Extended y)
+{
+    const Extended result = std::pow(x, y);
+    if (std::isfinite(result))
+        std::feclearexcept(FE_OVERFLOW);
+    return result;
+}
+
+} // namespace
+
 Extended PowerRule(Extended x, Extended y)
 {
     Extended result;
     if (std::fabs(y) <= 2147483647.0L && y == std::nearbyint(y)) {
-        // powl is exact where repeated squaring is, and rounds better where it is not; a zero
-        // base with a negative exponent raises the division-by-zero fault.
-        result = std::pow(x, y);
+        // powl rounds x^|y| better than repeated squaring, but not x^-|y|: the reciprocal of the
+        // positive power is the nearest value wherever that power is exact (10^-2 is 1/100). A
+        // zero base with a negative exponent raises the division-by-zero fault.
+        result = Pow(x, std::fabs(y));
+        if (y < 0) {
+            if (x != 0 && std::fpclassify(result) != FP_NORMAL && std::isfinite(result)) {
+                // x^|y| underflowed: its reciprocal would be inexact or a false division by
+                // zero, while x^y itself is huge.
+                result = Pow(x, y);
+            }
+            else {
+                result = 1 / result;
+            }
+        }
     }
     else if (x == 0) {
         result = 0;
@@ -1177,7 +1216,7 @@ Extended PowerRule(Extended x, Extended y)
         throw EMathError(sInvalidFPOperation);
     }
     else {
-        result = std::pow(x, y);
+        result = Pow(x, y);
     }
     return CheckedValue(result);
 }

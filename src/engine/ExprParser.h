@@ -35,6 +35,7 @@ private:
 };
 
 struct TOperatorTable;
+class IParserDefinitions;
 
 /// Evaluates an expression text in one recursive-descent pass, computing while it parses.
 class TExpressionParser {
@@ -68,11 +69,16 @@ public:
     void SetListSeparator(char value) noexcept { FListSeparator = value; }
     [[nodiscard]] TAngleMode AngleMode() const noexcept { return FAngleMode; }
     void SetAngleMode(TAngleMode value) noexcept { FAngleMode = value; }
+    /// The registry names resolve against; nullptr stands for the process's default one.
+    [[nodiscard]] const IParserDefinitions* Definitions() const noexcept { return FDefinitions; }
+    void SetDefinitions(const IParserDefinitions* value) noexcept { FDefinitions = value; }
 
 protected:
     /// Resolves a name used without "(".
     virtual Extended GetConstantValue(std::string_view name);
     [[noreturn]] void RaiseError(int code, std::string_view arg = {});
+    /// The registry in force: the parser's own or the process's default; nullptr when neither.
+    [[nodiscard]] const IParserDefinitions* ResolvingDefinitions() const noexcept;
 
 private:
     enum class TMode { Evaluate, Check };
@@ -127,6 +133,7 @@ private:
     std::string FDecimalSeparatorList = ".";
     char FListSeparator = ',';
     TAngleMode FAngleMode = TAngleMode::amDeg;
+    const IParserDefinitions* FDefinitions = nullptr;
 };
 
 /// x to the power y as the "^" operator computes it.

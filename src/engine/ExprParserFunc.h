@@ -7,11 +7,6 @@
 
 namespace calc {
 
-class TParserDefinitions;
-
-/// Registers the constant Pi and every built-in function under all its names.
-void RegisterBuiltIns(TParserDefinitions& defs);
-
 /// The seed shared by every random routine; 0 at program start.
 [[nodiscard]] std::uint32_t RandSeed() noexcept;
 void SetRandSeed(std::uint32_t seed) noexcept;

@@ -40,6 +40,8 @@ std::string_view ErrorText(int code) noexcept
         return "Incorrect operator argument";
     case ceInsufficientArguments:
         return "Insufficient arguments";
+    case ceInterrupted:
+        return sCalculationInterrupted;
     default:
         return {};
     }

@@ -47,6 +47,8 @@ inline constexpr int ceUnknownConstant = 12;
 inline constexpr int ceUnknownFunction = 13;
 inline constexpr int ceOperatorArgument = 22;
 inline constexpr int ceInsufficientArguments = 23;
+/// The evaluation was stopped: by the user, or because it ran out of its time.
+inline constexpr int ceInterrupted = 24;
 inline constexpr int ceMessage = 99;
 inline constexpr int ceCritical = 100;
 
@@ -61,6 +63,7 @@ inline constexpr std::string_view sIntDivisionByZero = "Division by zero";
 inline constexpr std::string_view sZeroPowerZero = "0^0 cannot be calculated)";
 inline constexpr std::string_view sStackOverflow = "Stack overflow";
 inline constexpr std::string_view sOutOfMemory = "Out of memory";
+inline constexpr std::string_view sCalculationInterrupted = "Calculation interrupted";
 
 /// A plain failure carrying its message.
 class EException : public std::runtime_error {
@@ -90,6 +93,13 @@ public:
 
 /// A system-level fault during evaluation (the evaluation stack ran out); reported as code 100.
 class ECriticalError final : public EException {
+public:
+    using EException::EException;
+};
+
+/// An evaluation stopped before its end on request or when its time ran out; reported as code
+/// 24 whatever the depth of user-function calls it was stopped in.
+class EInterrupted final : public EException {
 public:
     using EException::EException;
 };

@@ -3,6 +3,7 @@
 #include "core/CalcCore.h"
 #include "core/Paths.h"
 #include "ui/CoreText.h"
+#include "ui/EvaluationPoll.h"
 #include "ui/ExpressionView.h"
 #include "ui/Layout.h"
 #include "ui/ResultsView.h"
@@ -62,6 +63,7 @@ TfrmCalculator::TfrmCalculator(TCalcManager& manager, QWidget* parent)
     };
     // The window sees every key before the focused control does.
     qApp->installEventFilter(this);
+    new TEvaluationPoll(FManager, this);
     UpdateActions();
 }
 

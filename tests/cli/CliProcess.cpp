@@ -239,7 +239,11 @@ TProcessResult RunOnTerminal(const std::string& program, const std::vector<std::
     };
     drain(300);
     for (const std::string& keys : keystrokes) {
-        if (::write(master, keys.data(), keys.size()) < 0)
+        // The program has no controlling terminal here, so Ctrl-C is delivered as the terminal
+        // would deliver it.
+        if (keys == kCtrlC)
+            ::kill(pid, SIGINT);
+        else if (::write(master, keys.data(), keys.size()) < 0)
             break;
         drain(300);
     }

@@ -42,7 +42,11 @@ private:
     std::string FPending;
 };
 
-/// A process on a pseudo-terminal, for the interactive prompt.
+/// The keystroke of RunOnTerminal that sends the interrupt signal, as Ctrl-C on a terminal.
+inline constexpr const char* kCtrlC = "\x03";
+
+/// A process on a pseudo-terminal, for the interactive prompt. Keystrokes are written one
+/// after the other, with a pause for the output after each.
 TProcessResult RunOnTerminal(const std::string& program, const std::vector<std::string>& args,
                              const std::vector<std::string>& keystrokes,
                              const std::map<std::string, std::string>& env);

@@ -2,6 +2,7 @@
 #include "support/TempFolder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -588,6 +589,20 @@ TEST_F(CliProcess, InteractiveSessionEndsAtEndOfInput)
         ZEMBRICAL_CLI_PATH, {"--definitions=" + (FHome / "defs")}, {"2+2\r", "\x04"}, FEnv);
     EXPECT_EQ(r.Status, 0);
     EXPECT_NE(r.Out.find("Decimal: 4"), std::string::npos) << r.Out;
+}
+
+TEST_F(CliProcess, InteractiveCtrlCStopsTheEvaluationAndKeepsThePrompt)
+{
+    // f(40) makes 2^41 calls: it would run for hours.
+    const auto start = std::chrono::steady_clock::now();
+    const TProcessResult r =
+        RunOnTerminal(ZEMBRICAL_CLI_PATH,
+                      {"--definitions=" + (FHome / "defs"), "-D", "f(n)=if(n<=0,1,f(n-1)+f(n-1))"},
+                      {"f(40)\r", kCtrlC, "6*7\r", "quit\r"}, FEnv);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    EXPECT_EQ(r.Status, 1) << r.Out;
+    EXPECT_NE(r.Out.find("error: 4: Calculation interrupted\r\n"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("Decimal: 42"), std::string::npos) << r.Out;
 }
 
 } // namespace

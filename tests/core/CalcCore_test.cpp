@@ -4,12 +4,14 @@
 #include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace calc {
@@ -313,7 +315,10 @@ TEST_F(CalcManagerTest, CriticalFailureIsReportedAndTheProgramGoesOn)
 {
     ParserDefinitions().AddGroup("T").AddDefinitionText("f(n) = f(n)");
     TCalcManager& m = Create();
+    // Commanded, so that a slow machine cannot reach the typing budget before the stack's end.
+    m.SetAutoEvaluate(false);
     m.SetExpression("f(1)");
+    m.Evaluate(true);
     ASSERT_EQ(FStatus.size(), 1u);
     EXPECT_EQ(FStatus[0].Code, ceCritical);
     EXPECT_EQ(FStatus[0].Message.rfind("Critical error occured.", 0), 0u);
@@ -321,8 +326,82 @@ TEST_F(CalcManagerTest, CriticalFailureIsReportedAndTheProgramGoesOn)
         FStatus[0].Message.find("too deep recursive function calling.\r\r3:  \"Stack overflow\""),
         std::string::npos)
         << FStatus[0].Message;
+    m.SetAutoEvaluate(true);
     m.SetExpression("2+2");
     EXPECT_EQ(m.Results().Value(), 4);
+}
+
+/// Two calls per level: f(40) makes 2^41 calls and would run for hours.
+constexpr std::string_view kSlowFunction = "f(n) = if(n <= 0, 1, f(n-1) + f(n-1))";
+constexpr auto kPromptly = std::chrono::seconds(5);
+
+TEST_F(CalcManagerTest, EvaluationOnTypingGivesUpAfterItsBudget)
+{
+    ParserDefinitions().AddGroup("T").AddDefinitionText(kSlowFunction);
+    TCalcManager& m = Create();
+    m.SetExpression("2");
+    const auto start = std::chrono::steady_clock::now();
+    m.SetExpression("f(40)");
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(FStatus.size(), 2u);
+    EXPECT_EQ(FStatus[1].Code, ceInterrupted);
+    EXPECT_EQ(FStatus[1].Pos, 4);
+    EXPECT_EQ(FStatus[1].Message, "4: Calculation interrupted");
+    EXPECT_GE(took, kTypingBudget);
+    EXPECT_LT(took, kPromptly);
+    EXPECT_EQ(m.Results().Value(), 2);
+    EXPECT_TRUE(m.ExpressionPending());
+}
+
+TEST_F(CalcManagerTest, CommandedEvaluationIsPolledUntilCancelled)
+{
+    ParserDefinitions().AddGroup("T").AddDefinitionText(kSlowFunction);
+    TCalcManager& m = Create();
+    m.SetAutoEvaluate(false);
+    m.SetExpression("f(40)");
+    int polls = 0;
+    m.OnEvaluationPoll = [&polls](TCalcManager& sender) {
+        EXPECT_TRUE(sender.Evaluating());
+        // What a window event could attempt meanwhile is refused.
+        EXPECT_FALSE(sender.Recalculate());
+        if (++polls == 3)
+            sender.CancelEvaluation(); // Esc
+    };
+    const auto start = std::chrono::steady_clock::now();
+    m.Evaluate(false);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(polls, 3);
+    EXPECT_GE(took, 3 * kEvaluationPollInterval);
+    EXPECT_LT(took, kPromptly);
+    EXPECT_FALSE(m.Evaluating());
+    ASSERT_EQ(FStatus.size(), 1u);
+    EXPECT_EQ(FStatus[0].Code, ceInterrupted);
+    EXPECT_EQ(m.History().Count(), 0);
+    EXPECT_TRUE(FInserted.empty());
+}
+
+TEST_F(CalcManagerTest, CommandedEvaluationHasNoTimeLimitButStopsOnCancel)
+{
+    ParserDefinitions().AddGroup("T").AddDefinitionText(kSlowFunction);
+    TCalcManager& m = Create();
+    m.SetAutoEvaluate(false);
+    m.SetExpression("f(40)");
+    const auto cancelAfter = kTypingBudget + std::chrono::milliseconds(500);
+    std::thread canceller([&m, cancelAfter] {
+        std::this_thread::sleep_for(cancelAfter);
+        m.CancelEvaluation();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    m.Evaluate(false);
+    const auto took = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    EXPECT_GE(took, cancelAfter);
+    ASSERT_EQ(FStatus.size(), 1u);
+    EXPECT_EQ(FStatus[0].Code, ceInterrupted);
+    // A cancellation is answered once: the next evaluation runs normally.
+    m.SetExpression("6*7");
+    m.Evaluate(false);
+    EXPECT_EQ(m.Results().Value(), 42);
 }
 
 TEST_F(CalcManagerTest, InsertTextAndGotoError)

@@ -3,6 +3,7 @@
 #include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 namespace calc {
@@ -181,6 +182,34 @@ TEST_F(LoadDefinitionGroupsTest, FileSymlinkLoadsAndFolderLoopEnds)
     LoadDefinitionGroups(ParserDefinitions());
     EXPECT_EQ(GroupNames(), std::vector<std::string>{"Common"});
     EXPECT_EQ(Constant("common"), 7);
+}
+
+TEST_F(LoadDefinitionGroupsTest, ConstantThatCannotBeComputedInTimeIsLeftOut)
+{
+    // f(40) makes 2^41 calls: without a limit every start would hang on it.
+    Write("Slow.udf", "f(n) = if(n <= 0, 1, f(n-1) + f(n-1))\r\nslow = f(40)\r\nafter = 7\r\n");
+    const auto start = std::chrono::steady_clock::now();
+    LoadDefinitionGroups(ParserDefinitions());
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(HasConstant("slow"));
+    EXPECT_EQ(Constant("after"), 7);
+    EXPECT_EQ(ParserDefinitions().Groups(0).Count(), 2);
+    EXPECT_GE(took, kConstantBudget);
+    EXPECT_LT(took, kConstantBudget + std::chrono::seconds(5));
+}
+
+TEST_F(LoadDefinitionGroupsTest, SlowConstantFailsWithItsMessage)
+{
+    TDefinitionsGroup& group = ParserDefinitions().AddGroup("Dialog");
+    group.AddDefinitionText("f(n) = if(n <= 0, 1, f(n-1) + f(n-1))");
+    try {
+        group.AddDefinitionText("slow = f(40)");
+        ADD_FAILURE() << "the slow constant was accepted";
+    }
+    catch (const EInterrupted& e) {
+        EXPECT_STREQ(e.what(), "Calculation interrupted");
+    }
+    EXPECT_EQ(group.Count(), 1);
 }
 
 } // namespace

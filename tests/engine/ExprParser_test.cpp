@@ -1,6 +1,9 @@
 #include "engine/ExprParser.h"
+#include "engine/ExprParserFunc.h"
 #include "support/TestRegistry.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -104,6 +107,7 @@ TEST(ExprParserTypes, ErrorTexts)
         {13, "Unknown function"},
         {22, "Incorrect operator argument"},
         {23, "Insufficient arguments"},
+        {24, "Calculation interrupted"},
         {3, ""},
         {99, ""},
         {100, ""},
@@ -237,6 +241,11 @@ TEST_F(ExprParserTest, OperatorFailures)
         {"1e4000*1e4000", ceMessage, 13, "Floating point overflow"},
         {"1e4932+1e4932", ceMessage, 13, "Floating point overflow"},
         {"10^5000", ceMessage, 7, "Floating point overflow"},
+        // x^-n is the reciprocal of x^n, so an overflowing x^n fails even where x^-n is tiny.
+        {"10^-5000", ceMessage, 8, "Floating point overflow"},
+        {"2^-2147483647", ceMessage, 13, "Floating point overflow"},
+        {"1e-3000^-2", ceMessage, 10, "Floating point overflow"},
+        {"0^-2147483647", ceMessage, 13, "Floating point division by zero"},
     };
     for (const ErrorCase& row : rows)
         ExpectError(row);
@@ -245,7 +254,7 @@ TEST_F(ExprParserTest, OperatorFailures)
 TEST_F(ExprParserTest, UnderflowAndInexactStaySilent)
 {
     ExpectValue({"1e-4000*1e-4000", 0});
-    ExpectValue({"10^-5000", 0});
+    ExpectValue({"10^-4932", 0}); // a subnormal x^-n, shown as 0
     ExpectValue({"1/3*3", 1});
 }
 
@@ -261,10 +270,65 @@ TEST_F(ExprParserTest, PowerOperation)
         {"2^0.5", 1.41421356237309504880L},
         {"4^-0.5", 0.5},
         {"3^40", 12157665459056928801.0L},
+        {"1e-2466^-2", 1e4932L}, // x^2 is subnormal, x^-2 still finite
+        // Large but finite powers are no overflow.
+        {"3e1643^2", 9e3286L},
+        {"3e1643^3", 2.7e4930L},
+        {"1e4932^1", 1e4932L},
+        {"power(1e2466, 2)", 1e4932L},
     };
     for (const ValueCase& row : rows)
         ExpectValue(row);
     ExpectExact({"3^40", 12157665459056928801.0L});
+}
+
+struct TNegativePowerRef {
+    const char* name;
+    Extended x;
+    int n;
+    Extended expected; // x^-n correctly rounded
+    bool exact;        // x^n is an 80-bit value
+};
+
+#include "ExprParser_refs.inc"
+
+/// Distance in units in the last place of expected.
+Extended UlpDistance(Extended actual, Extended expected)
+{
+    if (actual == expected)
+        return 0;
+    const int exponent = std::max(std::ilogb(expected), LDBL_MIN_EXP - 1);
+    return std::fabs(actual - expected) / std::ldexp(1.0L, exponent - 63);
+}
+
+TEST(PowerRule, NegativeIntegerPowersAreTheReciprocalOfThePositivePower)
+{
+    for (const TNegativePowerRef& row : kNegativePowerRefs) {
+        SCOPED_TRACE(row.name);
+        ClearFPUStatus();
+        const Extended positive = std::pow(row.x, static_cast<Extended>(row.n));
+        const Extended reciprocal = 1 / positive;
+        const Extended result = PowerRule(row.x, -row.n);
+        EXPECT_EQ(result, reciprocal) << std::hexfloat << result;
+        EXPECT_LE(UlpDistance(result, row.expected), 1)
+            << std::hexfloat << "got " << result << ", reference " << row.expected;
+        if (row.exact) {
+            EXPECT_EQ(result, row.expected) << std::hexfloat << result;
+        }
+        // The operator and the built-ins share the rule.
+        EXPECT_EQ(Power(row.x, -row.n), result);
+        EXPECT_EQ(builtin::Power(row.x, -row.n), result);
+    }
+}
+
+TEST_F(ExprParserTest, NegativePowersOfTenAreTheNearestValues)
+{
+    const ValueCase rows[] = {
+        {"10^-2", 1 / 100.0L},          {"10**-2", 1 / 100.0L},   {"power(10, -2)", 1 / 100.0L},
+        {"root(10, -0.5)", 1 / 100.0L}, {"10^-5", 1 / 100000.0L}, {"2.5^-3", 1 / 15.625L},
+    };
+    for (const ValueCase& row : rows)
+        ExpectExact(row);
 }
 
 TEST_F(ExprParserTest, SyntaxFailures)

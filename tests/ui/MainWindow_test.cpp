@@ -4,9 +4,11 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace calc;
@@ -576,7 +578,11 @@ private slots:
     {
         Open();
         ParserDefinitions().AddGroup("Test").AddDefinitionText("f(n) = f(n)");
+        // Evaluated with Enter, so that a slow machine cannot reach the typing budget first.
+        Manager().SetAutoEvaluate(false);
         Type(QStringLiteral("f(1)"));
+        Press(Qt::Key_Return);
+        Manager().SetAutoEvaluate(true);
         TStatusBar& bar = *FWindow->StatusBar();
         QVERIFY(bar.IsError());
         QVERIFY(bar.StatusText().startsWith(QStringLiteral("Critical error occured.")));
@@ -589,6 +595,51 @@ private slots:
         QVERIFY(!bar.IsError());
         QCOMPARE(ResultText(*FWindow->ResultsView(), QStringLiteral("Decimal")),
                  QStringLiteral("2"));
+    }
+
+    void slowExpressionTypedGivesUpWithTheMessage()
+    {
+        Open();
+        ParserDefinitions().AddGroup("Test").AddDefinitionText(
+            "f(n) = if(n <= 0, 1, f(n-1) + f(n-1))");
+        QElapsedTimer timer;
+        timer.start();
+        // "f(40" and "f(40)" each give up after the typing budget.
+        Type(QStringLiteral("f(40)"));
+        QVERIFY(timer.elapsed() < 8000);
+        TStatusBar& bar = *FWindow->StatusBar();
+        QVERIFY(bar.IsError());
+        QCOMPARE(bar.StatusText(), QStringLiteral("4: Calculation interrupted"));
+        // The window goes on at once.
+        qobject_cast<QLineEdit*>(Line())->selectAll();
+        Type(QStringLiteral("1+1"));
+        QVERIFY(!bar.IsError());
+        QCOMPARE(ResultText(*FWindow->ResultsView(), QStringLiteral("Decimal")),
+                 QStringLiteral("2"));
+    }
+
+    void escapeStopsAnEvaluationStartedWithEnter()
+    {
+        Open();
+        ParserDefinitions().AddGroup("Test").AddDefinitionText(
+            "f(n) = if(n <= 0, 1, f(n-1) + f(n-1))");
+        Manager().SetAutoEvaluate(false);
+        Type(QStringLiteral("f(40)"));
+        // Meanwhile typing is held back, and Esc stops the evaluation; both arrive while it
+        // runs, which takes longer than the typing budget.
+        QTimer::singleShot(300, Line(), [this] { Type(QStringLiteral("9")); });
+        QTimer::singleShot(1500, Line(), [this] { Press(Qt::Key_Escape); });
+        QElapsedTimer timer;
+        timer.start();
+        Press(Qt::Key_Return);
+        QVERIFY(timer.elapsed() >= 1500);
+        QVERIFY(timer.elapsed() < 8000);
+        TStatusBar& bar = *FWindow->StatusBar();
+        QVERIFY(bar.IsError());
+        QCOMPARE(bar.StatusText(), QStringLiteral("4: Calculation interrupted"));
+        QCOMPARE(LineText(), QStringLiteral("f(40)"));
+        QCOMPARE(Manager().History().Count(), 0);
+        QVERIFY(!Manager().Evaluating());
     }
 
     void charactersOutsideLatin1AreRejectedCleanly()

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/ExprParserTypes.h"
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace calc {
+
+/// A function call in progress: created per call, filled by the caller, evaluated once.
+class TCustomFuncEvaluator {
+public:
+    explicit TCustomFuncEvaluator(int argCount);
+    virtual ~TCustomFuncEvaluator() = default;
+    TCustomFuncEvaluator(const TCustomFuncEvaluator&) = delete;
+    TCustomFuncEvaluator& operator=(const TCustomFuncEvaluator&) = delete;
+
+    virtual Extended Evaluate(TAngleMode angleMode) = 0;
+
+    /// n >= 0 arguments, or -1 for one or more.
+    [[nodiscard]] int ArgCount() const noexcept { return FArgCount; }
+    void SetArgCount(int n);
+    void SetArg(int index, Extended value) { FArgs[static_cast<std::size_t>(index)] = value; }
+    [[nodiscard]] Extended GetArg(int index) const
+    {
+        return FArgs[static_cast<std::size_t>(index)];
+    }
+    [[nodiscard]] const std::vector<Extended>& Args() const noexcept { return FArgs; }
+
+protected:
+    int FArgCount;
+    std::vector<Extended> FArgs;
+};
+
+/// What the parser asks of the names it meets: the definitions registry implements it.
+class IParserDefinitions {
+public:
+    virtual ~IParserDefinitions() = default;
+    /// True with the value when some definition resolves the name.
+    virtual bool FindConstant(std::string_view name, Extended& value) const = 0;
+    /// True with a new evaluator, which the caller owns, when some function has the name.
+    virtual bool FindFunction(std::string_view name,
+                              std::unique_ptr<TCustomFuncEvaluator>& evaluator) const = 0;
+
+protected:
+    IParserDefinitions() = default;
+    IParserDefinitions(const IParserDefinitions&) = default;
+    IParserDefinitions& operator=(const IParserDefinitions&) = default;
+};
+
+/// The registry parsers resolve names against unless they are given another; nullptr (nothing
+/// resolves) until the process registry is created.
+[[nodiscard]] const IParserDefinitions* DefaultParserDefinitions() noexcept;
+void SetDefaultParserDefinitions(const IParserDefinitions* definitions) noexcept;
+
+} // namespace calc
