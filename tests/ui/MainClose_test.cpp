@@ -171,7 +171,10 @@ private slots:
         QVERIFY2(text.startsWith(QStringLiteral("Couldn't save %1:\r\r").arg(name)),
                  qPrintable(text));
         QVERIFY2(text.contains(Path(name)), qPrintable(text));
-        QVERIFY2(text.contains(QLatin1String("Is a directory")), qPrintable(text));
+        // The history refuses before it writes, the others when the rename meets the folder.
+        QVERIFY2(text.contains(QLatin1String("Is a directory")) ||
+                     text.contains(QLatin1String("Not a regular file")),
+                 qPrintable(text));
         QVERIFY(FileText(Path(name)).contains(content));
     }
 
