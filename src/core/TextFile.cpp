@@ -88,8 +88,6 @@ bool ReadTextFile(const std::string& fileName, std::string& text, std::size_t ma
             throw EException(ErrorMessage("Cannot read file", fileName, tooLarge.c_str()));
         }
     }
-    if (text.starts_with(kUtf8ByteOrderMark))
-        text.erase(0, kUtf8ByteOrderMark.size());
     return true;
 }
 

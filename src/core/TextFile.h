@@ -12,7 +12,7 @@ inline constexpr std::size_t kMaxIniFileSize = std::size_t{1} << 20;
 /// The most any other text file the program reads may hold (the history grows with use).
 inline constexpr std::size_t kMaxTextFileSize = std::size_t{256} << 20;
 
-/// Reads a whole file, without a leading UTF-8 byte-order mark. Answers false when it does not
+/// Reads a whole file, every byte as it is. Answers false when it does not
 /// exist; any other failure raises EException naming the file, also a file (or device, or
 /// pipe) holding more than maxSize bytes, of which no more than that is read.
 [[nodiscard]] bool ReadTextFile(const std::string& fileName, std::string& text,

@@ -484,6 +484,23 @@ TEST_F(HistoryFile, EveryAddedExpressionSurvivesASaveAndANewStart)
     EXPECT_EQ(Entries(again), added);
 }
 
+TEST_F(HistoryFile, NewestExpressionStartingLikeAByteOrderMarkKeepsItsCharacters)
+{
+    // In the history's own character set these are three ordinary letters.
+    const std::string expression = "\xEF\xBB\xBF"
+                                   "1+1";
+    {
+        THistoryManager history(FName);
+        history.SetLoadHistory(true);
+        history.Add("older", 0, 1);
+        history.Add(expression, 0, 2);
+    }
+    THistoryManager again(FName);
+    again.SetLoadHistory(true);
+    ASSERT_EQ(again.Count(), 2);
+    EXPECT_EQ(again.Expressions(0), expression);
+}
+
 TEST_F(HistoryFile, BadLinesDoNotCostTheLinesAfterThem)
 {
     WriteAll(FName, "a\t0\t1\r\nb\tbad\t2\r\nc\t0\t3\r\n");

@@ -73,16 +73,6 @@ TEST(TextFileRead, ReadsBytesUnchanged)
     EXPECT_EQ(text, bytes);
 }
 
-TEST(TextFileRead, SkipsAByteOrderMark)
-{
-    TTempFolder folder;
-    WriteAll(folder.File("f.txt"), "\xEF\xBB\xBF"
-                                   "2+3\t0\t5\r\n");
-    std::string text;
-    ASSERT_TRUE(ReadTextFile(folder.File("f.txt"), text));
-    EXPECT_EQ(text, "2+3\t0\t5\r\n");
-}
-
 struct SizeCase {
     const char* name;
     std::string (*make)(const TTempFolder& folder);
