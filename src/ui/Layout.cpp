@@ -57,13 +57,10 @@ TLayoutSettings LoadLayoutFile(const std::string& fileName, QSize screen)
 
 void SaveLayoutFile(const std::string& fileName, const TLayoutSettings& layout, QSize screen)
 {
+    // Other screen sizes' placements live in the same file; a file that cannot be read fails
+    // the save rather than being replaced by this session's layout alone.
     TIniFile ini;
-    try {
-        (void)ini.LoadFromFile(fileName);
-    }
-    catch (const EException&) {
-        ini.Clear(); // what cannot be read is replaced
-    }
+    (void)ini.LoadFromFile(fileName);
     WriteLayout(ini, layout, screen);
     ini.SaveToFile(fileName);
 }

@@ -3,6 +3,7 @@
 #include "ui/Layout.h"
 
 #include <QDir>
+#include <QFile>
 
 using namespace calc;
 using namespace calc::test;
@@ -137,6 +138,18 @@ private slots:
     {
         QVERIFY(QDir().mkpath(LayoutFile())); // a folder where the file should be
         QCOMPARE(LoadLayoutFile(ToCore(LayoutFile()), {800, 600}), TLayoutSettings{});
+    }
+
+    void anUnreadableFileIsNeverOverwritten()
+    {
+        // Over the size limit: readable bytes, refused as a whole.
+        const QByteArray big = "[TfrmCalculator]\r\nMenu=1\r\n;" + QByteArray(1 << 20, 'x');
+        WriteFile(LayoutFile(), big);
+        QVERIFY_THROWS_EXCEPTION(
+            EException, SaveLayoutFile(ToCore(LayoutFile()), TLayoutSettings{}, {800, 600}));
+        QFile file(LayoutFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), big);
     }
 
     void keysAreFoundInAnyLetterCase()
