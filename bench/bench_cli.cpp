@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <map>
 #include <spawn.h>
 #include <stdexcept>
@@ -24,7 +25,7 @@ bool RunOnCorpus(const std::vector<std::string>& command)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, ZEMBRICAL_BENCH_CORPUS, O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, calc::bench::CorpusPath().c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
@@ -41,16 +42,26 @@ bool RunOnCorpus(const std::vector<std::string>& command)
     return WIFEXITED(status);
 }
 
+/// A folder removed with its contents when the program ends.
+struct TBenchFolder {
+    std::string Path = "/tmp/zembrical-bench-XXXXXX";
+    TBenchFolder()
+    {
+        if (::mkdtemp(Path.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+    }
+    ~TBenchFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(Path, error);
+    }
+};
+
 /// An empty folder, so that no definition files take part.
 const std::string& EmptyDefinitionsFolder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/zembrical-bench-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        return std::string(pattern);
-    }();
-    return folder;
+    static const TBenchFolder folder;
+    return folder.Path;
 }
 
 void RunProcessBenchmark(benchmark::State& state, const std::vector<std::string>& command)
@@ -58,7 +69,7 @@ void RunProcessBenchmark(benchmark::State& state, const std::vector<std::string>
     const std::size_t lines = calc::bench::Corpus().size();
     for (auto _ : state)
         if (!RunOnCorpus(command))
-            state.SkipWithError("the program did not run to its end");
+            calc::bench::Fail(state, "the program did not run to its end");
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));
 }
 
