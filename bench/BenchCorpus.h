@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BenchFail.h"
+
 #include <benchmark/benchmark.h>
 #include <cerrno>
 #include <cstdio>
@@ -63,20 +65,6 @@ inline bool LoadCorpus()
         return false;
     }
     return true;
-}
-
-/// Set by Fail; the program then ends with a failure status.
-inline bool& AnyFailed()
-{
-    static bool failed = false;
-    return failed;
-}
-
-/// Stops a benchmark with an error that also fails the program.
-inline void Fail(benchmark::State& state, const char* message)
-{
-    AnyFailed() = true;
-    state.SkipWithError(message);
 }
 
 /// Keeps each run's throughput so that a ratio against a peer can be printed after the table.
