@@ -1,29 +1,70 @@
 #pragma once
 
+#include "BenchFail.h"
+
 #include <benchmark/benchmark.h>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <map>
-#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace calc::bench {
 
-/// The expressions of the shared speed corpus, one per line.
+/// The corpus file: the one the build generates, or the one given with --corpus=FILE.
+inline std::string& CorpusPath()
+{
+    static std::string path = ZEMBRICAL_BENCH_CORPUS;
+    return path;
+}
+
+inline std::vector<std::string>& CorpusLines()
+{
+    static std::vector<std::string> lines;
+    return lines;
+}
+
+/// The expressions of the speed corpus, one per line; LoadCorpus has read them.
 inline const std::vector<std::string>& Corpus()
 {
-    static const std::vector<std::string> lines = [] {
-        std::ifstream in(ZEMBRICAL_BENCH_CORPUS);
-        if (!in)
-            throw std::runtime_error("cannot read the corpus " ZEMBRICAL_BENCH_CORPUS);
-        std::vector<std::string> result;
-        for (std::string line; std::getline(in, line);)
-            if (!line.empty())
-                result.push_back(line);
-        return result;
-    }();
-    return lines;
+    return CorpusLines();
+}
+
+/// Takes --corpus=FILE out of the arguments, before the benchmark library sees them.
+inline void TakeCorpusOption(int& argc, char** argv)
+{
+    constexpr std::string_view kOption = "--corpus=";
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg.substr(0, kOption.size()) == kOption)
+            CorpusPath() = arg.substr(kOption.size());
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+}
+
+/// Reads the corpus; false, after saying why, when it is missing, unreadable or empty.
+inline bool LoadCorpus()
+{
+    std::ifstream in(CorpusPath());
+    std::vector<std::string>& lines = CorpusLines();
+    lines.clear();
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            lines.push_back(line);
+    if (!in.eof() || lines.empty()) {
+        std::fprintf(stderr,
+                     "%s: the benchmark corpus %s %s; build the target zembrical_bench_corpus "
+                     "or give one with --corpus=FILE\n",
+                     program_invocation_short_name, CorpusPath().c_str(),
+                     in.eof() ? "holds no expressions" : "cannot be read");
+        return false;
+    }
+    return true;
 }
 
 /// Keeps each run's throughput so that a ratio against a peer can be printed after the table.
@@ -62,16 +103,21 @@ private:
     std::map<std::string, double, std::less<>> FRates;
 };
 
-/// Runs every benchmark, then prints the ratio of ours against the peer.
+/// Reads the corpus, runs every benchmark, then prints the ratio of ours against the peer.
 inline int RunWithRatio(int argc, char** argv, const char* what, const char* ours,
                         const char* peerName, const char* peer)
 {
+    TakeCorpusOption(argc, argv);
+    if (!LoadCorpus())
+        return 1;
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio(what, ours, peerName, peer);
     benchmark::Shutdown();
-    return 0;
+    return AnyFailed() ? 1 : 0;
 }
 
 } // namespace calc::bench

@@ -45,24 +45,34 @@ bool RunOnFile(const std::vector<std::string>& command, const char* input)
     return WIFEXITED(status);
 }
 
+/// A folder removed with its contents when the program ends.
+struct TBenchFolder {
+    std::string Path = "/tmp/zembrical-bench-XXXXXX";
+    TBenchFolder()
+    {
+        if (::mkdtemp(Path.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+    }
+    ~TBenchFolder()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(Path, error);
+    }
+};
+
 /// An empty folder, so that no definition files take part.
 const std::string& EmptyDefinitionsFolder()
 {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/zembrical-bench-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        return std::string(pattern);
-    }();
-    return folder;
+    static const TBenchFolder folder;
+    return folder.Path;
 }
 
 void RunProcessBenchmark(benchmark::State& state, const std::vector<std::string>& command)
 {
     const std::size_t lines = calc::bench::Corpus().size();
     for (auto _ : state)
-        if (!RunOnFile(command, ZEMBRICAL_BENCH_CORPUS))
-            state.SkipWithError("the program did not run to its end");
+        if (!RunOnFile(command, calc::bench::CorpusPath().c_str()))
+            calc::bench::Fail(state, "the program did not run to its end");
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));
 }
 
@@ -149,12 +159,12 @@ void BM_LongLine_Read(benchmark::State& state)
     for (auto _ : state) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) {
-            state.SkipWithError("cannot open the long line");
+            calc::bench::Fail(state, "cannot open the long line");
             break;
         }
         calc::cli::TLineReader reader(fd);
         if (!reader.ReadLine(line))
-            state.SkipWithError("no line read");
+            calc::bench::Fail(state, "no line read");
         benchmark::DoNotOptimize(line.data());
         ::close(fd);
     }
@@ -169,7 +179,7 @@ void BM_LongLine_Process(benchmark::State& state)
                                               "--definitions=" + EmptyDefinitionsFolder()};
     for (auto _ : state)
         if (!RunOnFile(command, path.c_str()))
-            state.SkipWithError("the program did not run to its end");
+            calc::bench::Fail(state, "the program did not run to its end");
     SetPerMegabyte(state);
 }
 BENCHMARK(BM_LongLine_Process)

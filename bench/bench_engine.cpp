@@ -72,7 +72,7 @@ void BM_RecursiveUserFunction(benchmark::State& state)
     TExpressionParser parser;
     for (auto _ : state) {
         if (!parser.TryEvaluate("s(1000)") || parser.Value() != 500500)
-            state.SkipWithError("s(1000) failed");
+            bench::Fail(state, "s(1000) failed");
         benchmark::DoNotOptimize(parser.Value());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 1000);

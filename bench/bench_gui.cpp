@@ -1,5 +1,6 @@
 // The desktop front end's speed: from a keystroke to the repainted results, and from the start
 // of the program to its first painted window.
+#include "BenchFail.h"
 #include "core/CalcCore.h"
 #include "core/Paths.h"
 #include "definitions/ExprParserDefinitions.h"
@@ -67,7 +68,7 @@ void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& opti
         QWidget* editor = window.ExpressionView()->GetFocusControl();
         const QList<TResultBox*> boxes = window.ResultsView()->Boxes();
         if (boxes.isEmpty()) {
-            state.SkipWithError("no result box");
+            bench::Fail(state, "no result box");
             return;
         }
         for (const QChar c : expression)
@@ -122,7 +123,7 @@ void BM_StartupToFirstWindow(benchmark::State& state)
         timer.start();
         process.start(QStringLiteral(ZEMBRICAL_APP_PATH), QStringList());
         if (!process.waitForFinished(10000) || process.exitCode() != 0) {
-            state.SkipWithError("the program did not start and quit");
+            bench::Fail(state, "the program did not start and quit");
             return;
         }
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
@@ -144,5 +145,5 @@ int main(int argc, char* argv[])
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
+    return calc::bench::AnyFailed() ? 1 : 0;
 }
