@@ -5,11 +5,13 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <utility>
 
 namespace calc {
 
-TEvaluationPoll::TEvaluationPoll(TCalcManager& manager, QObject* parent)
-    : QObject(parent), FManager(manager)
+TEvaluationPoll::TEvaluationPoll(TCalcManager& manager, std::function<void()> onBusy,
+                                 QObject* parent)
+    : QObject(parent), FManager(manager), FOnBusy(std::move(onBusy))
 {
     FManager.OnEvaluationPoll = [this](TCalcManager&) { Poll(); };
 }
@@ -21,6 +23,8 @@ TEvaluationPoll::~TEvaluationPoll()
 
 void TEvaluationPoll::Poll()
 {
+    if (FOnBusy)
+        FOnBusy();
     // Installed only meanwhile, and last, so it sees every event before the windows do.
     QCoreApplication::instance()->installEventFilter(this);
     QCoreApplication::processEvents(QEventLoop::AllEvents);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 namespace calc {
 
@@ -12,7 +13,8 @@ class TCalcManager;
 class TEvaluationPoll final : public QObject {
     Q_OBJECT
 public:
-    explicit TEvaluationPoll(TCalcManager& manager, QObject* parent = nullptr);
+    /// onBusy runs at every poll, so the window can say that an evaluation is running.
+    TEvaluationPoll(TCalcManager& manager, std::function<void()> onBusy, QObject* parent = nullptr);
     ~TEvaluationPoll() override;
     TEvaluationPoll(const TEvaluationPoll&) = delete;
     TEvaluationPoll& operator=(const TEvaluationPoll&) = delete;
@@ -24,6 +26,7 @@ private:
     void Poll();
 
     TCalcManager& FManager;
+    std::function<void()> FOnBusy;
 };
 
 } // namespace calc

@@ -63,7 +63,15 @@ TfrmCalculator::TfrmCalculator(TCalcManager& manager, QWidget* parent)
     };
     // The window sees every key before the focused control does.
     qApp->installEventFilter(this);
-    new TEvaluationPoll(FManager, this);
+    // Until the evaluation reports its outcome, the bar says why the window ignores typing.
+    new TEvaluationPoll(
+        FManager,
+        [this] {
+            const QString busy = tr("Calculating... Press Esc to stop");
+            if (FStatusBar->currentMessage() != busy)
+                FStatusBar->showMessage(busy);
+        },
+        this);
     UpdateActions();
 }
 

@@ -628,6 +628,8 @@ private slots:
         // Meanwhile typing is held back, and Esc stops the evaluation; both arrive while it
         // runs, which takes longer than the typing budget.
         QTimer::singleShot(300, Line(), [this] { Type(QStringLiteral("9")); });
+        QString busy;
+        QTimer::singleShot(1000, Line(), [&] { busy = FWindow->StatusBar()->currentMessage(); });
         QTimer::singleShot(1500, Line(), [this] { Press(Qt::Key_Escape); });
         QElapsedTimer timer;
         timer.start();
@@ -636,7 +638,9 @@ private slots:
         QVERIFY(timer.elapsed() < 8000);
         TStatusBar& bar = *FWindow->StatusBar();
         QVERIFY(bar.IsError());
+        QCOMPARE(busy, QStringLiteral("Calculating... Press Esc to stop"));
         QCOMPARE(bar.StatusText(), QStringLiteral("4: Calculation interrupted"));
+        QVERIFY(!bar.ShowsHint());
         QCOMPARE(LineText(), QStringLiteral("f(40)"));
         QCOMPARE(Manager().History().Count(), 0);
         QVERIFY(!Manager().Evaluating());
