@@ -232,6 +232,7 @@ std::string UsageText()
            "      --version         show the version and exit\n"
            "\n"
            "Put \"--\" before an expression that starts with \"-\" and a letter (-- -pi).\n"
+           "At the interactive prompt, Ctrl-C stops a calculation that takes too long.\n"
            "Exit status: 0 when every expression was evaluated, 1 when one failed,\n"
            "2 for a usage error, a failing definition or output that cannot be written.\n";
 }
