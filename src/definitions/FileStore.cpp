@@ -229,7 +229,9 @@ TSaveResult SaveByRename(const std::string& target, std::string_view text,
 
 std::string_view SkipByteOrderMark(std::string_view text) noexcept
 {
-    if (text.starts_with(kUtf8ByteOrderMark))
+    // All of them: a file saved again after losing one would otherwise start with the next and
+    // lose that at the next reading, so reading and writing would never settle.
+    while (text.starts_with(kUtf8ByteOrderMark))
         text.remove_prefix(kUtf8ByteOrderMark.size());
     return text;
 }

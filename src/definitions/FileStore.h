@@ -9,7 +9,7 @@ namespace calc {
 /// The byte-order mark many editors put before UTF-8 text; it is not part of the text.
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-/// The text without a leading UTF-8 byte-order mark.
+/// The text without the UTF-8 byte-order marks it starts with.
 [[nodiscard]] std::string_view SkipByteOrderMark(std::string_view text) noexcept;
 
 /// How SaveFileContent treats the file.

@@ -645,6 +645,23 @@ TEST_F(DefinitionsFileTest, ByteOrderMarkCostsNoDefinition)
     }
 }
 
+TEST_F(DefinitionsFileTest, FileStartingWithTwoByteOrderMarksSettlesAfterOneSave)
+{
+    const std::string path = FFolder.Write("bom.udf", "\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                      "a=1\r\n");
+    TDefinitionsFile file;
+    file.Load(path);
+    file.Save();
+    const std::string once = test::ReadBytes(path);
+    file.Load(path);
+    file.Save();
+    EXPECT_EQ(test::ReadBytes(path), once);
+    std::vector<std::string> definitions;
+    for (const TDefinitionRec& rec : file)
+        definitions.push_back(rec.Definition);
+    EXPECT_EQ(definitions, (std::vector<std::string>{"a=1"}));
+}
+
 TEST_F(DefinitionsFileTest, FullDiskSaveFailsAndKeepsTheOldFile)
 {
     const std::string path = FFolder / "full.udf";
