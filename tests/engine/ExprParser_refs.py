@@ -11,8 +11,8 @@ Usage: python3 ExprParser_refs.py > ExprParser_refs.inc   (needs python3-mpmath)
 
 from mpmath import mp, mpf
 
-WORK_PREC = 320
-EXT_PREC = 64
+# The rounding and literal helpers are the built-in references' own.
+from ExprParserFunc_refs import EXT_PREC, WORK_PREC, ext, hex_literal
 
 # base (as typed), exponent n > 0 of x^-n
 ROWS = [
@@ -24,20 +24,6 @@ ROWS = [
     ("0.1", 3), ("0.5", 10), ("1.1", 50), ("1.0001", 100000), ("0.999", 1000),
     ("3.1415926535897932385", 10), ("123456789", 2), ("1e-100", 30), ("1e300", 16),
 ]
-
-
-def ext(value):
-    """Rounds to the nearest value with a 64-bit significand."""
-    with mp.workprec(EXT_PREC):
-        return +mpf(value)
-
-
-def hex_literal(value):
-    value = ext(value)
-    if value == 0:
-        return "0.0L"
-    sign, man, exp, _ = value._mpf_
-    return f"{'-' if sign else ''}0x{man:X}p{exp}L"
 
 
 def main():
