@@ -31,6 +31,22 @@ QFont CaptionFont(const QFont& base, bool bold)
     return font;
 }
 
+/// Whether the focus arriving in a field is the user choosing that box. The focus also comes
+/// back when a pop-up menu closes or the window is activated again, and a right or middle click
+/// is after the menu or a paste: none of these may move the default format.
+bool SelectsResult(Qt::FocusReason reason)
+{
+    switch (reason) {
+    case Qt::MouseFocusReason:
+        return QGuiApplication::mouseButtons() == Qt::LeftButton;
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 TResultBox::TResultBox(TResultProvider& format, const QFont& textFont, QWidget* parent)
@@ -147,9 +163,7 @@ void TfrmResultsView::RebuildBoxes()
         connect(box, &TResultBox::Clicked, this, [this, box] { SelectResult(box); });
         connect(box->Field(), &TRightAlignEdit::FocusReceived, this,
                 [this, box](Qt::FocusReason reason) {
-                    // A right click asks for the pop-up menu, not for another default.
-                    if (reason == Qt::MouseFocusReason &&
-                        (QGuiApplication::mouseButtons() & Qt::RightButton) != 0)
+                    if (!SelectsResult(reason))
                         return;
                     SelectResult(box);
                     // A click places the caret after the focus arrived; select once it is done.

@@ -111,6 +111,134 @@ private slots:
         QVERIFY(!hex->font().bold());
     }
 
+private:
+    /// Right-clicks into the box's text field, as a user asking for its pop-up menu does.
+    QMenu* RightClickField(TResultBox* box)
+    {
+        const QPoint pos(5, 5);
+        QTest::mouseClick(box->Field(), Qt::RightButton, {}, pos);
+        return OpenContextMenu(box->Field(), pos);
+    }
+    /// Chooses a menu item with the mouse, so that the menu closes before the item runs.
+    static void Choose(QMenu& menu, const QString& text)
+    {
+        QAction* item = FindAction(menu, text);
+        QVERIFY(item != nullptr);
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(item).center());
+        QCoreApplication::processEvents();
+    }
+    void CopyDefault()
+    {
+        QCoreApplication::processEvents(); // the commands are refreshed when idle
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::ControlModifier);
+    }
+
+private slots:
+    void closingABoxPopupLeavesTheDefaultAlone_data()
+    {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("item");
+        QTest::newRow("copy default from hex") << 1 << "Copy Default Result";
+        QTest::newRow("copy default from bin") << 2 << "Copy Default Result";
+        QTest::newRow("copy selected") << 1 << "Copy Selected Result (Hex)";
+        QTest::newRow("copy all") << 2 << "Copy All Results";
+        QTest::newRow("show another format") << 1 << "Roman";
+        QTest::newRow("dismissed") << 1 << QString();
+    }
+    void closingABoxPopupLeavesTheDefaultAlone()
+    {
+        QFETCH(int, box);
+        QFETCH(QString, item);
+        Open("[Results]\r\nDefault=0\r\n");
+        Type(QStringLiteral("1994.5"));
+        const QString decimal = ResultText(View(), QStringLiteral("Decimal"));
+        QMenu* menu = RightClickField(View().Boxes().at(box));
+        QVERIFY(menu != nullptr);
+        if (item.isEmpty())
+            QTest::keyClick(menu, Qt::Key_Escape);
+        else
+            Choose(*menu, item);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCoreApplication::processEvents();
+        TResultBox* first = View().Boxes().at(0);
+        QVERIFY(first->Format().IsDefault());
+        QVERIFY(first->font().bold());
+        for (const TResultBox* other : View().Boxes().mid(1))
+            QVERIFY(!other->font().bold());
+        if (item == QStringLiteral("Copy Default Result"))
+            QCOMPARE(QGuiApplication::clipboard()->text(), decimal);
+        CopyDefault();
+        QCOMPARE(QGuiApplication::clipboard()->text(), decimal);
+    }
+
+    void hidingAFormatThroughItsOwnBoxKeepsTheDefault()
+    {
+        Open("[Results]\r\nDefault=0\r\n");
+        Type(QStringLiteral("1994.5"));
+        const QString decimal = ResultText(View(), QStringLiteral("Decimal"));
+        for (const QString& name : {QStringLiteral("Hex"), QStringLiteral("Bin")}) {
+            QMenu* menu = RightClickField(View().Boxes().at(1));
+            QVERIFY(menu != nullptr);
+            Choose(*menu, name);
+            QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(Captions(), QStringList({" Decimal "}));
+        QVERIFY(View().Boxes().at(0)->Format().IsDefault());
+        QVERIFY(View().Boxes().at(0)->font().bold());
+        QCOMPARE(View().GetFocusControl(), View().Boxes().at(0)->Field());
+        for (TResultProvider& format : Manager().Results().AllResults())
+            QVERIFY(format.Visible() || !format.IsDefault());
+        View().Boxes().at(0)->Field()->setFocus(Qt::OtherFocusReason);
+        CopyDefault();
+        QCOMPARE(QGuiApplication::clipboard()->text(), decimal);
+    }
+
+    void onlyALeftClickOrTheKeyboardSelectsABox_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<bool>("selects");
+        QTest::newRow("left click") << "left" << 0 << true;
+        QTest::newRow("middle click") << "middle" << 0 << false;
+        QTest::newRow("tab") << "tab" << 0 << true;
+        QTest::newRow("backtab") << "backtab" << 2 << true;
+        QTest::newRow("back from a pop-up") << "popup" << 0 << false;
+        QTest::newRow("window activated") << "activate" << 0 << false;
+    }
+    void onlyALeftClickOrTheKeyboardSelectsABox()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, from);
+        QFETCH(bool, selects);
+        Open("[Results]\r\nDefault=0\r\n");
+        Type(QStringLiteral("1994.5"));
+        TResultBox* hex = View().Boxes().at(1);
+        View().Boxes().at(from)->Field()->setFocus(Qt::OtherFocusReason);
+        if (how == QStringLiteral("left"))
+            QTest::mouseClick(hex->Field(), Qt::LeftButton, {}, {5, 5});
+        else if (how == QStringLiteral("middle"))
+            QTest::mouseClick(hex->Field(), Qt::MiddleButton, {}, {5, 5});
+        else if (how == QStringLiteral("tab"))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        else if (how == QStringLiteral("backtab"))
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        else if (how == QStringLiteral("popup"))
+            hex->Field()->setFocus(Qt::PopupFocusReason);
+        else
+            hex->Field()->setFocus(Qt::ActiveWindowFocusReason);
+        QCoreApplication::processEvents();
+        QVERIFY(hex->Field()->hasFocus());
+        QCOMPARE(hex->Format().IsDefault(), selects);
+        QCOMPARE(hex->font().bold(), selects);
+        CopyDefault();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 selects ? hex->Field()->text() : ResultText(View(), QStringLiteral("Decimal")));
+        if (selects)
+            QCOMPARE(hex->Field()->selectedText(), hex->Field()->text());
+    }
+
     void withoutDefaultNoFieldTakesTheFocus()
     {
         Open("[Results]\r\nDefault=-1\r\n");
