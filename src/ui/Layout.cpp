@@ -37,13 +37,12 @@ int DeviceLength(int logical, double ratio)
     // Qt rounds the device length to its own pixels, so several device lengths give the same
     // logical one: take the one screens are made of, the one with the most factors of two.
     const int nearest = Scaled(logical, ratio);
-    if (ratio <= 0 || logical <= 0)
+    if (!(ratio > 0 && ratio <= 16) || logical <= 0 || nearest > INT_MAX - 16)
         return nearest;
+    const int spread = static_cast<int>(std::ceil(ratio));
     int best = nearest;
     int bestZeros = -1;
-    const int first = nearest - static_cast<int>(std::ceil(ratio));
-    const int last = nearest + static_cast<int>(std::ceil(ratio));
-    for (int length = std::max(first, 1); length <= last; ++length) {
+    for (int length = std::max(nearest - spread, 1); length <= nearest + spread; ++length) {
         if (Scaled(length, 1.0 / ratio) != logical)
             continue;
         const int zeros = std::countr_zero(static_cast<unsigned>(length));
