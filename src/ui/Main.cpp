@@ -246,7 +246,7 @@ void TfrmCalculator::LoadLayout()
 {
     TLayoutSettings layout;
     try {
-        layout = LoadLayoutFile(LayoutFileName(), PrimaryScreenSize());
+        layout = LoadLayoutFile(LayoutFileName(), PrimaryScreenSize(), PrimaryScreenPixelRatio());
     }
     catch (const EException&) {
         // Without a settings folder the window starts with its defaults.

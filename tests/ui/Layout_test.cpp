@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 using namespace calc;
 using namespace calc::test;
@@ -27,6 +28,47 @@ void WriteFile(const QString& name, const QByteArray& text)
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
+}
+
+QRect RectOf(const QByteArray& text)
+{
+    const QList<QByteArray> parts = text.split(',');
+    return parts.size() == 4
+               ? QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt())
+               : QRect();
+}
+
+QByteArray TextOf(const QRect& r)
+{
+    return QByteArray::number(r.x()) + ',' + QByteArray::number(r.y()) + ',' +
+           QByteArray::number(r.width()) + ',' + QByteArray::number(r.height());
+}
+
+const char* const kScaledFolder = "ZEMBRICAL_TEST_LAYOUT_FOLDER";
+const char* const kScaledExpect = "ZEMBRICAL_TEST_LAYOUT_EXPECT";
+const char* const kScaledPlace = "ZEMBRICAL_TEST_LAYOUT_PLACE";
+
+/// Runs windowAtAnotherScale in a process of its own at the scale factor; failures come back
+/// as the process's output.
+QString RunAtScale(const QString& folder, const QByteArray& scale, const QRect& expect,
+                   const QRect& place)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QLatin1String(kScaledFolder), folder);
+    env.insert(QLatin1String(kScaledExpect), QString::fromLatin1(TextOf(expect)));
+    env.insert(QLatin1String(kScaledPlace), QString::fromLatin1(TextOf(place)));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("windowAtAnotherScale")});
+    if (!process.waitForFinished(60000))
+        return QStringLiteral("the process at scale %1 did not finish").arg(scale);
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QString::fromLocal8Bit(process.readAll());
+    return {};
 }
 
 } // namespace
@@ -245,6 +287,83 @@ private slots:
         restoreMaximized.Flags = wpfRestoreToMaximized;
         ApplyPlacement(*window, restoreMaximized);
         QCOMPARE(window->windowState(), Qt::WindowMaximized);
+    }
+
+    void theScreenSizeIsInDevicePixels_data()
+    {
+        QTest::addColumn<QSize>("device");
+        QTest::addColumn<double>("ratio");
+        QTest::newRow("1600x1000 at 1.5") << QSize(1600, 1000) << 1.5;
+        QTest::newRow("800x600 at 1.5") << QSize(800, 600) << 1.5;
+        QTest::newRow("1366x768 at 1.5") << QSize(1366, 768) << 1.5;
+        QTest::newRow("1920x1080 at 1.25") << QSize(1920, 1080) << 1.25;
+        QTest::newRow("2560x1440 at 1.75") << QSize(2560, 1440) << 1.75;
+        QTest::newRow("3840x2160 at 2") << QSize(3840, 2160) << 2.0;
+        QTest::newRow("1280x1024 at 1") << QSize(1280, 1024) << 1.0;
+        QTest::newRow("1024x768 at 0.5") << QSize(1024, 768) << 0.5;
+    }
+    void theScreenSizeIsInDevicePixels()
+    {
+        QFETCH(QSize, device);
+        QFETCH(double, ratio);
+        // What Qt reports: the device size in its own pixels, rounded.
+        const QSize logical = device * (1.0 / ratio);
+        QCOMPARE(DeviceScreenSize(logical, ratio), device);
+    }
+
+    void anOlderPlacementInQtPixelsIsStillFound()
+    {
+        TIniFile ini;
+        WritePlacement(ini, kLayoutSection, "frmCalculator(533x400)",
+                       Placement(40, 50, 460, 430, swShowNormal));
+        const TLayoutSettings layout = ReadLayout(ini, {800, 600}, 1.5);
+        QVERIFY(layout.Placement.has_value());
+        QCOMPARE(layout.Placement->NormalPosition, (TRect{60, 75, 690, 645}));
+        // A placement stored in device pixels comes first.
+        WritePlacement(ini, kLayoutSection, "frmCalculator(800x600)",
+                       Placement(10, 10, 710, 510, swShowNormal));
+        QCOMPARE(ReadLayout(ini, {800, 600}, 1.5).Placement->NormalPosition,
+                 (TRect{10, 10, 710, 510}));
+    }
+
+    void aPlacementKeepsItsPlaceOnTheScreenAtAnotherScale()
+    {
+        if (!qEnvironmentVariableIsEmpty(kScaledFolder) ||
+            QGuiApplication::primaryScreen()->devicePixelRatio() != 1.0)
+            QSKIP("needs a scale factor of 1");
+        const QString folder = FEnv->Path(QString());
+        // Placed at 1.5, restored here at 1: the same device pixels.
+        QCOMPARE(RunAtScale(folder, "1.5", QRect(), QRect(40, 50, 420, 380)), QString());
+        const TLayoutSettings saved = LoadLayoutFile(ToCore(LayoutFile()), PrimaryScreenSize());
+        QVERIFY(saved.Placement.has_value());
+        {
+            auto window = ShowWindow(*FEnv->Manager);
+            QVERIFY(window != nullptr);
+            QCOMPARE(window->geometry(), QRect(60, 75, 630, 570));
+            window->setGeometry(QRect(90, 30, 600, 540));
+            QCoreApplication::processEvents();
+        }
+        // Placed here, restored at 1.5 and at 2.
+        QCOMPARE(RunAtScale(folder, "1.5", QRect(60, 20, 400, 360), QRect()), QString());
+        QCOMPARE(RunAtScale(folder, "2", QRect(45, 15, 300, 270), QRect()), QString());
+    }
+
+    /// The other side of aPlacementKeepsItsPlaceOnTheScreenAtAnotherScale, in its own process.
+    void windowAtAnotherScale()
+    {
+        if (qEnvironmentVariableIsEmpty(kScaledFolder))
+            QSKIP("run by aPlacementKeepsItsPlaceOnTheScreenAtAnotherScale");
+        SetSettingsDirOverride(ToCore(qEnvironmentVariable(kScaledFolder)));
+        auto window = ShowWindow(*FEnv->Manager);
+        QVERIFY(window != nullptr);
+        const QRect expect = RectOf(qgetenv(kScaledExpect));
+        if (expect.isValid())
+            QCOMPARE(window->geometry(), expect);
+        const QRect place = RectOf(qgetenv(kScaledPlace));
+        if (place.isValid()) {
+            window->setGeometry(place);
+            QCoreApplication::processEvents();
+        }
     }
 
     void aPlacementOffEveryScreenKeepsOnlyTheSize()
