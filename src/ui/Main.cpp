@@ -156,7 +156,7 @@ int TfrmCalculator::MenuBarHeight() const
     return height > 0 ? height : FMainMenu->sizeHint().height();
 }
 
-void TfrmCalculator::ShowMenuBar(bool value)
+void TfrmCalculator::ShowMenuBar(bool value, bool giveFocusBack)
 {
     if (value == MenuBarShown())
         return;
@@ -166,11 +166,22 @@ void TfrmCalculator::ShowMenuBar(bool value)
     const int delta = MenuBarHeight();
     const bool adjust = !IsMaximized(*this);
     if (value) {
+        QWidget* focused = QApplication::focusWidget();
+        FFocusBeforeMenu = focused != nullptr && focused->window() == this ? focused : nullptr;
         if (adjust)
             resize(width(), height() + delta);
         FMainMenu->show();
     }
     else {
+        FMenuKeys = false;
+        // A menu bar hidden while it has the focus passes it on along the tab chain, into
+        // whatever control comes next; a result box would take it as the new default.
+        QWidget* focused = QApplication::focusWidget();
+        const bool lost = focused == nullptr || focused->window() != this || focused == FMainMenu ||
+                          FMainMenu->isAncestorOf(focused);
+        if (FFocusBeforeMenu != nullptr && FFocusBeforeMenu->isVisible() && (giveFocusBack || lost))
+            FFocusBeforeMenu->setFocus(Qt::OtherFocusReason);
+        FFocusBeforeMenu = nullptr;
         FMainMenu->hide();
         if (adjust) {
             ActivateLayouts(this);
@@ -178,6 +189,33 @@ void TfrmCalculator::ShowMenuBar(bool value)
         }
     }
     UpdateToolBarStyle();
+}
+
+void TfrmCalculator::OpenMenu(int index)
+{
+    if (FMainMenu == nullptr)
+        BuildMainMenu();
+    const QList<QAction*> menus = FMainMenu->actions();
+    if (index < 0 || index >= menus.size())
+        return;
+    ShowMenuBar(true);
+    FMenuKeys = false;
+    // The menu drops down below its title, which needs the bar in its place first.
+    ActivateLayouts(this);
+    FMainMenu->setActiveAction(menus[index]);
+}
+
+int TfrmCalculator::MenuOfMnemonic(int key)
+{
+    if (FMainMenu == nullptr)
+        BuildMainMenu();
+    const QList<QAction*> menus = FMainMenu->actions();
+    for (qsizetype i = 0; i < menus.size(); ++i) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(menus[i]->text());
+        if (!mnemonic.isEmpty() && mnemonic[0].key() == key)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 void TfrmCalculator::SetToolbarVisible(bool value)
@@ -361,10 +399,60 @@ bool TfrmCalculator::eventFilter(QObject* watched, QEvent* event)
     auto* target = qobject_cast<QWidget*>(watched);
     if (target == nullptr || target->window() != this)
         return false;
-    if (type == QEvent::MouseButtonRelease)
+    if (type == QEvent::MouseButtonRelease) {
         PreviewMouseRelease(target);
-    else
-        PreviewKey(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    const bool inMenuBar =
+        FMainMenu != nullptr && (target == FMainMenu || FMainMenu->isAncestorOf(target));
+    if (type == QEvent::KeyPress && !inMenuBar && PreviewMenuKey(key)) {
+        FAltAlone = false;
+        return true;
+    }
+    PreviewKey(key);
+    return false;
+}
+
+bool TfrmCalculator::PreviewMenuKey(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    const bool printable = !event.text().isEmpty() && event.text().at(0).isPrint();
+    const Qt::KeyboardModifiers others = Qt::ControlModifier | Qt::MetaModifier;
+    if ((modifiers & Qt::AltModifier) != 0 && (modifiers & others) == 0) {
+        // Alt with a key that makes no text (Alt+Up, Alt+Down) is one of the window's own.
+        if (!printable)
+            return false;
+        // A hidden menu bar has no mnemonics of its own; a letter with Alt is never text.
+        OpenMenu(MenuOfMnemonic(event.key()));
+        return true;
+    }
+    if (!FMenuKeys || !MenuBarShown() || modifiers != Qt::NoModifier) {
+        FMenuKeys = false;
+        return false;
+    }
+    // Right after Alt alone the keys go to the menus, as they would with the bar focused.
+    switch (event.key()) {
+    case Qt::Key_Down:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        OpenMenu(0);
+        return true;
+    case Qt::Key_Left:
+        OpenMenu(static_cast<int>(FMainMenu->actions().size()) - 1);
+        return true;
+    default:
+        break;
+    }
+    const int menu = printable ? MenuOfMnemonic(event.key()) : -1;
+    if (menu >= 0) {
+        OpenMenu(menu);
+        return true;
+    }
+    FMenuKeys = false;
     return false;
 }
 
@@ -379,11 +467,14 @@ void TfrmCalculator::PreviewKey(const QKeyEvent& event)
         return;
     if (event.key() == Qt::Key_Alt && FAltAlone) {
         FAltAlone = false;
-        if (!FMenuBar)
-            ShowMenuBar(!MenuBarShown());
+        if (!FMenuBar) {
+            const bool show = !MenuBarShown();
+            ShowMenuBar(show, true);
+            FMenuKeys = show;
+        }
     }
     else if (event.key() == Qt::Key_Escape && !FMenuBar && MenuBarShown())
-        ShowMenuBar(false);
+        ShowMenuBar(false, true);
     ScheduleUpdateActions();
 }
 

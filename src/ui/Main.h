@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <string>
 
@@ -98,7 +99,13 @@ private:
     void CreateViewActions();
     void CreateHelpActions();
     void BuildMainMenu();
-    void ShowMenuBar(bool value);
+    /// giveFocusBack: hiding returns the focus to the control that had it even when the user
+    /// has moved it since.
+    void ShowMenuBar(bool value, bool giveFocusBack = false);
+    /// Opens the menu bar's menu of the given index, showing the bar for a moment if needed.
+    void OpenMenu(int index);
+    /// The index of the menu bar's menu whose mnemonic the key is, or -1.
+    [[nodiscard]] int MenuOfMnemonic(int key);
     [[nodiscard]] int MenuBarHeight() const;
     void BuildToolBar();
     void UpdateToolBarStyle();
@@ -117,6 +124,9 @@ private:
     /// once the session ends, when nobody may be there to answer.
     void SaveReporting(const std::string& fileName, const std::function<void()>& save);
     void PreviewKey(const QKeyEvent& event);
+    /// Keys that reach the menus although the menu bar is hidden or has no focus; true when
+    /// the key was used up.
+    bool PreviewMenuKey(const QKeyEvent& event);
     void PreviewMouseRelease(QWidget* target);
 
     void CopyResult();
@@ -135,6 +145,11 @@ private:
     QMenuBar* FMainMenu = nullptr;
     bool FMenuBar = false;
     bool FAltAlone = false;
+    /// Alt alone showed the menu bar for a moment: the arrow keys and the menus' letters open
+    /// a menu until another key is pressed.
+    bool FMenuKeys = false;
+    /// The control that had the focus when the menu bar was shown for a moment.
+    QPointer<QWidget> FFocusBeforeMenu;
     TAdvToolBar* FToolBar = nullptr;
     QAction* FCopyResultItem = nullptr;
     QAction* FCopyExpressionItem = nullptr;

@@ -72,6 +72,32 @@ private:
     }
     QString Clipboard() { return QGuiApplication::clipboard()->text(); }
 
+    /// Presses and releases a key where the user's keys go, the open menu or else the focused
+    /// control, each at its own moment: a menu closed by the press does not get the release.
+    static void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        const auto target = [] {
+            QWidget* popup = QApplication::activePopupWidget();
+            return popup != nullptr ? popup : QApplication::focusWidget();
+        };
+        QVERIFY(target() != nullptr);
+        QTest::keyPress(target(), key, modifiers);
+        QVERIFY(target() != nullptr);
+        QTest::keyRelease(target(), key, modifiers);
+    }
+    static QMenu* OpenMenu() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+    /// Shows one more format, which rebuilds the result boxes.
+    void ShowOneMoreFormat()
+    {
+        for (TResultProvider& format : Manager().Results().AllResults())
+            if (!format.Visible()) {
+                format.SetVisible(true);
+                QCoreApplication::processEvents();
+                return;
+            }
+        QFAIL("every format is shown already");
+    }
+
 private slots:
     void cleanup()
     {
@@ -389,6 +415,86 @@ private slots:
         QVERIFY(FWindow->MenuBarShown());
         QTest::mouseClick(Line(), Qt::LeftButton);
         QTRY_VERIFY(!FWindow->MenuBarShown());
+    }
+
+    void leavingAMenuGivesTheFocusBack_data()
+    {
+        QTest::addColumn<bool>("rebuilt");
+        QTest::newRow("first boxes") << false;
+        QTest::newRow("rebuilt boxes") << true;
+    }
+    void leavingAMenuGivesTheFocusBack()
+    {
+        QFETCH(bool, rebuilt);
+        Open("[Results]\r\nDefault=5\r\n");
+        // The menu bar, once built, comes before result boxes built after it in the tab chain.
+        Key(Qt::Key_Alt);
+        Key(Qt::Key_Alt);
+        QVERIFY(!FWindow->MenuBarShown());
+        if (rebuilt)
+            ShowOneMoreFormat();
+        const TResultProvider* format = Manager().Results().Default();
+        QVERIFY(format != nullptr);
+        Type(QStringLiteral("1+"));
+        Key(Qt::Key_Alt);
+        QVERIFY(FWindow->MenuBarShown());
+        Key(Qt::Key_C, Qt::AltModifier);
+        QVERIFY(OpenMenu() != nullptr);
+        Key(Qt::Key_Escape);
+        QTRY_VERIFY(!FWindow->MenuBarShown());
+        QCOMPARE(QApplication::focusWidget(), Line());
+        Key(Qt::Key_2);
+        QCOMPARE(LineText(), QStringLiteral("1+2"));
+        QCOMPARE(Manager().Results().Default(), format);
+    }
+
+    void altWithAMenuLetterOpensThatMenu_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<int>("menu");
+        QTest::newRow("calculator") << Qt::Key_C << 0;
+        QTest::newRow("edit") << Qt::Key_E << 1;
+        QTest::newRow("view") << Qt::Key_V << 2;
+        QTest::newRow("angle mode") << Qt::Key_A << 3;
+        QTest::newRow("help") << Qt::Key_H << 4;
+        QTest::newRow("no menu's letter") << Qt::Key_F << -1;
+        QTest::newRow("no menu's digit") << Qt::Key_7 << -1;
+    }
+    void altWithAMenuLetterOpensThatMenu()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(int, menu);
+        Open();
+        Type(QStringLiteral("12"));
+        Key(key, Qt::AltModifier);
+        QCOMPARE(LineText(), QStringLiteral("12"));
+        QCOMPARE(FWindow->MenuBarShown(), menu >= 0);
+        if (menu < 0) {
+            QVERIFY(OpenMenu() == nullptr);
+            return;
+        }
+        QCOMPARE(OpenMenu(), FWindow->MainMenu()->actions().at(menu)->menu());
+        Key(Qt::Key_Escape);
+        QTRY_VERIFY(!FWindow->MenuBarShown());
+        QCOMPARE(QApplication::focusWidget(), Line());
+    }
+
+    void altAloneThenTheArrowKeysWalkTheMenus()
+    {
+        Open();
+        Key(Qt::Key_Alt);
+        QVERIFY(FWindow->MenuBarShown());
+        Key(Qt::Key_Down);
+        const QList<QAction*> menus = FWindow->MainMenu()->actions();
+        QCOMPARE(OpenMenu(), menus.at(0)->menu());
+        Key(Qt::Key_Right);
+        QCOMPARE(OpenMenu(), menus.at(1)->menu());
+        Key(Qt::Key_Left);
+        Key(Qt::Key_Left);
+        QCOMPARE(OpenMenu(), menus.at(4)->menu());
+        Key(Qt::Key_Escape);
+        QTRY_VERIFY(!FWindow->MenuBarShown());
+        QCOMPARE(QApplication::focusWidget(), Line());
     }
 
     void aPermanentMenuBarStays()
