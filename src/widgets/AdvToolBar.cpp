@@ -1,6 +1,7 @@
 #include "widgets/AdvToolBar.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
@@ -15,6 +16,64 @@ TAdvToolBar::TAdvToolBar(const QString& title, QWidget* parent) : QToolBar(title
     setFloatable(false);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
     setContextMenuPolicy(Qt::PreventContextMenu);
+    // The toolbar's layout already hides the buttons that do not fit and shows its extension
+    // button exactly then; but that button unfolds the hidden buttons in further rows over
+    // the window. It is kept as the chevron, and every press on it opens the menu instead.
+    FChevronMenu = new QMenu(this);
+    connect(FChevronMenu, &QMenu::aboutToShow, this, &TAdvToolBar::FillChevronMenu);
+    FChevron = findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"),
+                                       Qt::FindDirectChildrenOnly);
+    if (FChevron != nullptr) {
+        FChevron->setFocusPolicy(Qt::NoFocus);
+        FChevron->setCheckable(false);
+        FChevron->installEventFilter(this);
+    }
+}
+
+bool TAdvToolBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != FChevron)
+        return QToolBar::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            FChevron->setDown(true);
+            FChevronMenu->exec(FChevron->mapToGlobal(QPoint(0, FChevron->height())));
+            FChevron->setDown(false);
+        }
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TAdvToolBar::FillChevronMenu()
+{
+    FChevronMenu->clear();
+    for (QAction* action : actions()) {
+        const QWidget* widget = widgetForAction(action);
+        if (!action->isVisible() || widget == nullptr || widget->isVisibleTo(this))
+            continue;
+        if (action->isSeparator()) {
+            FChevronMenu->addSeparator();
+            continue;
+        }
+        const auto* button = qobject_cast<const QToolButton*>(widget);
+        QMenu* list = button != nullptr ? button->menu() : nullptr;
+        if (list == nullptr) {
+            FChevronMenu->addAction(action);
+            continue;
+        }
+        // The list itself, so that it is prepared for showing as it is under its button.
+        list->setTitle(action->text());
+        list->menuAction()->setEnabled(action->isEnabled());
+        FChevronMenu->addMenu(list);
+    }
 }
 
 void TAdvToolBar::SetGradient(bool value)

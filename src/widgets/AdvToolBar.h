@@ -8,7 +8,8 @@ class QToolButton;
 namespace calc {
 
 /// A one-row toolbar of captioned buttons, drawn in a gradient or in the style's own look.
-/// Buttons that do not fit go behind the toolbar's extension (chevron) button.
+/// Buttons that do not fit are hidden behind a chevron at the right end, whose drop-down menu
+/// lists them in order; a button with a drop-down list appears there as a sub-menu.
 class TAdvToolBar : public QToolBar {
     Q_OBJECT
 public:
@@ -27,12 +28,21 @@ public:
     /// A button whose whole face drops the menu down; the action gives caption and state.
     QToolButton* AddDropDownButton(QAction* action, QMenu* menu);
 
+    /// The button at the right end that shows while some buttons do not fit.
+    [[nodiscard]] QToolButton* Chevron() const noexcept { return FChevron; }
+    [[nodiscard]] QMenu* ChevronMenu() const noexcept { return FChevronMenu; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool FGradient = false;
     bool FTopEdge = false;
+    QToolButton* FChevron = nullptr;
+    QMenu* FChevronMenu = nullptr;
+
+    void FillChevronMenu();
 };
 
 /// Adds an item to the menu that stands for source: same caption, shortcut text, enabled and

@@ -633,20 +633,87 @@ private slots:
         QCOMPARE(evaluate->actions().size(), 6);
     }
 
-    void aNarrowWindowPutsButtonsBehindTheChevron()
+    /// Opens the chevron's menu with a click and hands it to check while it is up; false when
+    /// no menu came up.
+    [[nodiscard]] static bool WithChevronMenu(TAdvToolBar& bar,
+                                              const std::function<void(QMenu&)>& check)
+    {
+        bool seen = false;
+        QTimer::singleShot(0, &bar, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu != nullptr) {
+                seen = true;
+                check(*menu);
+                if (menu->isVisible())
+                    menu->close();
+            }
+        });
+        QTest::mouseClick(bar.Chevron(), Qt::LeftButton);
+        return seen;
+    }
+
+    void aNarrowWindowListsTheHiddenButtonsInTheChevronMenu()
     {
         Open();
-        const QToolButton* chevron =
-            FWindow->ToolBar()->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
-        QVERIFY(chevron != nullptr);
-        QVERIFY(!chevron->isVisible());
-        FWindow->resize(FWindow->minimumWidth(), FWindow->height());
-        QTRY_VERIFY(chevron->isVisible());
-        const QWidget* help = FWindow->ToolBar()->widgetForAction(FWindow->actnHelpContents);
-        QVERIFY(!help->isVisible());
+        TAdvToolBar* bar = FWindow->ToolBar();
+        QVERIFY(bar->Chevron() != nullptr);
+        QVERIFY(!bar->Chevron()->isVisible());
+        const int barHeight = bar->height();
+        const QRect line = FWindow->ExpressionView()->geometry();
+        int subMenus = 0;
+        for (const int width : {FWindow->minimumWidth(), 240, 330}) {
+            FWindow->resize(width, FWindow->height());
+            QTRY_VERIFY(bar->Chevron()->isVisible());
+            QList<QAction*> hidden;
+            for (QAction* action : bar->actions())
+                if (!bar->widgetForAction(action)->isVisible())
+                    hidden << action;
+            QVERIFY(!hidden.isEmpty());
+            // Only a tail of the row goes behind the chevron.
+            QCOMPARE(bar->actions().mid(bar->actions().size() - hidden.size()), hidden);
+            const auto check = [&](QMenu& menu) {
+                QCOMPARE(&menu, bar->ChevronMenu());
+                QCOMPARE(menu.actions().size(), hidden.size());
+                for (int i = 0; i < hidden.size(); ++i) {
+                    const QAction* entry = menu.actions().at(i);
+                    const QMenu* list =
+                        qobject_cast<QToolButton*>(bar->widgetForAction(hidden.at(i)))->menu();
+                    if (list == nullptr) {
+                        QCOMPARE(entry, hidden.at(i));
+                    }
+                    else {
+                        QCOMPARE(entry->menu(), list);
+                        ++subMenus;
+                        QCOMPARE(entry->text(), hidden.at(i)->text());
+                    }
+                }
+            };
+            QVERIFY(WithChevronMenu(*bar, check));
+            // The hidden buttons never spread over the expression line.
+            QCOMPARE(bar->height(), barHeight);
+            QCOMPARE(FWindow->ExpressionView()->geometry().top(), line.top());
+        }
+        QVERIFY(subMenus > 0);
         FWindow->resize(700, FWindow->height());
-        QTRY_VERIFY(!chevron->isVisible());
-        QVERIFY(help->isVisible());
+        QTRY_VERIFY(!bar->Chevron()->isVisible());
+        for (QAction* action : bar->actions())
+            QVERIFY(bar->widgetForAction(action)->isVisible());
+    }
+
+    void choosingAHiddenButtonInTheChevronMenuRunsIt()
+    {
+        Open();
+        TAdvToolBar* bar = FWindow->ToolBar();
+        FWindow->resize(FWindow->minimumWidth(), FWindow->height());
+        QTRY_VERIFY(bar->Chevron()->isVisible());
+        QVERIFY(!bar->widgetForAction(FWindow->actnStayOnTop)->isVisible());
+        const auto choose = [&](QMenu& menu) {
+            const QRect entry = menu.actionGeometry(FWindow->actnStayOnTop);
+            QVERIFY(entry.isValid());
+            QTest::mouseClick(&menu, Qt::LeftButton, {}, entry.center());
+        };
+        QVERIFY(WithChevronMenu(*bar, choose));
+        QTRY_VERIFY(FWindow->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void theToolbarFollowsTheGradientTheme()
