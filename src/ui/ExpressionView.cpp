@@ -17,6 +17,7 @@ namespace calc {
 namespace {
 
 constexpr int kMargin = 7;
+constexpr int kMinEditorExtra = 6;
 
 bool IsEnterKey(const QKeyEvent& event)
 {
@@ -120,7 +121,6 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FLayout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     FLayout->setSpacing(0);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    FEditorExtra = 6;
     UpdateFont();
     FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace) {
         InsertText(text, replace);
@@ -174,9 +174,17 @@ void TfrmExpressionView::UpdateFont()
     if (FEditor != nullptr)
         ApplyFont(*FEditor, FManager.Font());
     FLineHeight = TextLineHeight(font);
-    setMinimumHeight(FLineHeight + FEditorExtra + 2 * kMargin);
-    if (auto* line = qobject_cast<QLineEdit*>(FEditor))
+    FitLineHeight();
+}
+
+void TfrmExpressionView::FitLineHeight()
+{
+    // The style's own line-edit height, so that descenders and brackets clear the frame.
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
+        FEditorExtra = std::max(kMinEditorExtra, line->sizeHint().height() - FLineHeight);
         line->setFixedHeight(FLineHeight + FEditorExtra);
+    }
+    setMinimumHeight(FLineHeight + FEditorExtra + 2 * kMargin);
 }
 
 bool TfrmExpressionView::IsTall() const
@@ -202,14 +210,13 @@ void TfrmExpressionView::CreateEditor()
         FLayout->addWidget(editor, 1);
     }
     else {
-        auto* line = new TSingleLineEditor(this, onEnter);
-        line->setFixedHeight(FLineHeight + FEditorExtra);
-        editor = line;
+        editor = new TSingleLineEditor(this, onEnter);
         FLayout->insertWidget(0, editor, 0, Qt::AlignTop);
     }
     editor->setObjectName(QStringLiteral("ExpressionEditor"));
     ApplyFont(*editor, FManager.Font());
     FEditor = editor;
+    FitLineHeight();
     editor->show();
     if (old != nullptr) {
         const bool wasActive = window()->focusWidget() == old;

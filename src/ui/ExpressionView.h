@@ -50,6 +50,7 @@ private:
     };
 
     void UpdateFont();
+    void FitLineHeight();
     void SetMultiLine(bool value);
     void CreateEditor();
     [[nodiscard]] bool IsTall() const;

@@ -176,6 +176,31 @@ private slots:
         Manager().InsertText("\xE9|", true);
         QCOMPARE(View().GetText(), QStringLiteral("\u00E9"));
     }
+
+    void theLineIsAsTallAsTheStyleAsks_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("small") << 8;
+        QTest::newRow("usual") << 10;
+        QTest::newRow("large") << 16;
+        QTest::newRow("huge") << 30;
+    }
+    void theLineIsAsTallAsTheStyleAsks()
+    {
+        QFETCH(int, points);
+        TFontData font = Manager().Font();
+        font.Size = points;
+        Manager().SetFont(font);
+        QCoreApplication::processEvents();
+        auto* line = qobject_cast<QLineEdit*>(Line());
+        QVERIFY(line != nullptr);
+        QLineEdit plain;
+        plain.setFont(line->font());
+        QVERIFY2(line->height() >= plain.sizeHint().height(),
+                 qPrintable(
+                     QStringLiteral("%1 < %2").arg(line->height()).arg(plain.sizeHint().height())));
+        QVERIFY(View().minimumHeight() >= line->height());
+    }
 };
 
 ZEMBRICAL_UI_TEST_MAIN(TestExpressionView)
