@@ -214,7 +214,9 @@ void TfrmCalculator::BuildToolBar()
 
     QMenu* angle = newMenu();
     angle->addActions(FAngleModes->actions());
-    FToolBar->AddSplitButton(actnSwitchAngleMode, angle);
+    FToolBar->FitCaptions(
+        FToolBar->AddSplitButton(actnSwitchAngleMode, angle),
+        {actnAngleModeDeg->text(), actnAngleModeRad->text(), actnAngleModeGrad->text()});
 
     FToolBar->AddButton(actnOptions);
     FToolBar->AddButton(actnHelpContents);

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QToolButton>
+#include <algorithm>
 
 namespace calc {
 
@@ -96,6 +97,38 @@ QToolButton* TAdvToolBar::AddButton(QAction* action)
 {
     addAction(action);
     return qobject_cast<QToolButton*>(widgetForAction(action));
+}
+
+void TAdvToolBar::FitCaptions(QToolButton* button, const QStringList& captions)
+{
+    if (button == nullptr)
+        return;
+    FFitted.append({button, captions});
+    RefitCaptions();
+}
+
+void TAdvToolBar::RefitCaptions()
+{
+    for (const auto& [button, captions] : FFitted) {
+        if (button == nullptr)
+            continue;
+        // The button measures itself with each caption; its action keeps the real one.
+        const QString shown = button->text();
+        int width = 0;
+        for (const QString& caption : captions) {
+            button->setText(caption);
+            width = std::max(width, button->sizeHint().width());
+        }
+        button->setText(shown);
+        button->setMinimumWidth(width);
+    }
+}
+
+void TAdvToolBar::changeEvent(QEvent* event)
+{
+    QToolBar::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        RefitCaptions();
 }
 
 QToolButton* TAdvToolBar::AddSplitButton(QAction* action, QMenu* menu)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QStringList>
 #include <QToolBar>
 
 class QMenu;
@@ -28,6 +30,10 @@ public:
     /// A button whose whole face drops the menu down; the action gives caption and state.
     QToolButton* AddDropDownButton(QAction* action, QMenu* menu);
 
+    /// Keeps the button as wide as its widest caption, so that the buttons after it stay put
+    /// when its caption changes.
+    void FitCaptions(QToolButton* button, const QStringList& captions);
+
     /// The button at the right end that shows while some buttons do not fit.
     [[nodiscard]] QToolButton* Chevron() const noexcept { return FChevron; }
     [[nodiscard]] QMenu* ChevronMenu() const noexcept { return FChevronMenu; }
@@ -35,6 +41,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool FGradient = false;
@@ -43,6 +50,9 @@ private:
     QMenu* FChevronMenu = nullptr;
 
     void FillChevronMenu();
+    void RefitCaptions();
+
+    QList<QPair<QPointer<QToolButton>, QStringList>> FFitted;
 };
 
 /// Adds an item to the menu that stands for source: same caption, shortcut text, enabled and

@@ -872,6 +872,27 @@ private slots:
         Press(Qt::Key_X, Qt::AltModifier);
         QVERIFY(!FWindow->isVisible());
     }
+
+    void theAngleButtonKeepsItsWidth()
+    {
+        Open();
+        auto* button = qobject_cast<QToolButton*>(
+            FWindow->ToolBar()->widgetForAction(FWindow->actnSwitchAngleMode));
+        QVERIFY(button != nullptr);
+        QList<int> widths;
+        QList<int> lefts;
+        for (QAction* mode :
+             {FWindow->actnAngleModeRad, FWindow->actnAngleModeGrad, FWindow->actnAngleModeDeg}) {
+            mode->trigger();
+            QCoreApplication::processEvents();
+            widths << button->width();
+            QWidget* next = FWindow->ToolBar()->widgetForAction(FWindow->actnOptions);
+            QVERIFY(next != nullptr);
+            lefts << next->x();
+        }
+        QCOMPARE(widths.count(widths.first()), widths.size());
+        QCOMPARE(lefts.count(lefts.first()), lefts.size());
+    }
 };
 
 ZEMBRICAL_UI_TEST_MAIN(TestMainWindow)
