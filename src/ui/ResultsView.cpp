@@ -55,17 +55,23 @@ TResultBox::TResultBox(TResultProvider& format, const QFont& textFont, QWidget* 
     setTitle(QLatin1Char(' ') + FromCore(format.GetName()) + QLatin1Char(' '));
     SetDefaultMark(format.IsDefault());
     // The field starts below the caption, also when the interface font is large.
-    FFieldTop = std::max(kFieldTop, QFontMetrics(CaptionFont(font(), true)).height() + 4);
+    // It also keeps clear of the frame the style draws around the contents.
+    const QMargins frame = contentsMargins();
+    FFieldTop =
+        std::max({kFieldTop, QFontMetrics(CaptionFont(font(), true)).height() + 4, frame.top()});
     FField->setFixedHeight(TextLineHeight(textFont));
     FField->setContextMenuPolicy(Qt::NoContextMenu);
-    setFixedHeight(FField->height() + FFieldTop + kFieldBottom);
+    setFixedHeight(FField->height() + FFieldTop + std::max(kFieldBottom, frame.bottom()));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void TResultBox::resizeEvent(QResizeEvent* event)
 {
     QGroupBox::resizeEvent(event);
-    FField->setGeometry(kFieldLeft, FFieldTop, width() - 2 * kFieldLeft, FField->height());
+    const QMargins frame = contentsMargins();
+    const int left = std::max(kFieldLeft, frame.left());
+    const int right = std::max(kFieldLeft, frame.right());
+    FField->setGeometry(left, FFieldTop, width() - left - right, FField->height());
 }
 
 void TResultBox::SetDefaultMark(bool value)

@@ -10,7 +10,7 @@ TRightAlignEdit::TRightAlignEdit(QWidget* parent) : QLineEdit(parent)
     setReadOnly(true);
     setFrame(false);
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    SyncBackground();
+    ClearBackground();
 }
 
 void TRightAlignEdit::SetRightAlign(bool value)
@@ -29,19 +29,19 @@ void TRightAlignEdit::focusInEvent(QFocusEvent* event)
 void TRightAlignEdit::changeEvent(QEvent* event)
 {
     QLineEdit::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ParentChange)
-        SyncBackground();
+    // A new palette for the text colour may bring a background back.
+    if (event->type() == QEvent::PaletteChange)
+        ClearBackground();
 }
 
-void TRightAlignEdit::SyncBackground()
+void TRightAlignEdit::ClearBackground()
 {
-    const QWidget* source = parentWidget() != nullptr ? parentWidget() : this;
-    const QColor background = source->palette().color(QPalette::Window);
-    // Setting the palette raises another palette change; equal colors end the round.
-    if (palette().color(QPalette::Base) == background)
+    // Whatever the container paints shows through: a style may shade a box's inside unlike its
+    // window colour. Setting the palette raises another change; a clear one ends the round.
+    if (palette().color(QPalette::Base).alpha() == 0)
         return;
     QPalette pal = palette();
-    pal.setColor(QPalette::Base, background);
+    pal.setBrush(QPalette::Base, Qt::transparent);
     setPalette(pal);
 }
 

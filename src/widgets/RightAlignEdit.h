@@ -4,7 +4,7 @@
 
 namespace calc {
 
-/// A borderless, read-only text field on its container's background whose text can be
+/// A borderless, read-only text field over its container's background whose text can be
 /// right-aligned.
 class TRightAlignEdit : public QLineEdit {
     Q_OBJECT
@@ -24,8 +24,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    /// The field paints the container's background, also after the palette changes.
-    void SyncBackground();
+    void ClearBackground();
 
     bool FRightAlign = false;
 };

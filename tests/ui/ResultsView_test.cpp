@@ -398,6 +398,73 @@ private slots:
         // The expression line's larger minimum may add to that.
         QVERIFY(FWindow->height() >= window + View().height() - before);
     }
+
+    void theFieldsStayInsideTheirBoxes_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("usual") << QApplication::font().pointSize();
+        QTest::newRow("16 pt") << 16;
+        QTest::newRow("24 pt") << 24;
+    }
+    void theFieldsStayInsideTheirBoxes()
+    {
+        QFETCH(int, points);
+        const QFont saved = QApplication::font();
+        QFont large = saved;
+        large.setPointSize(points);
+        QApplication::setFont(large);
+        Open();
+        QApplication::setFont(saved);
+        Type(QStringLiteral("1994"));
+        QVERIFY(!View().Boxes().isEmpty());
+        for (const TResultBox* box : View().Boxes()) {
+            const QRect inside = box->contentsRect();
+            const QRect field = box->Field()->geometry();
+            QVERIFY2(inside.contains(field),
+                     qPrintable(QStringLiteral("%1: field %2,%3 %4x%5 outside %6,%7 %8x%9")
+                                    .arg(box->title())
+                                    .arg(field.x())
+                                    .arg(field.y())
+                                    .arg(field.width())
+                                    .arg(field.height())
+                                    .arg(inside.x())
+                                    .arg(inside.y())
+                                    .arg(inside.width())
+                                    .arg(inside.height())));
+        }
+    }
+
+    void theFieldsShareTheirBoxesBackground_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+    void theFieldsShareTheirBoxesBackground()
+    {
+        QFETCH(bool, dark);
+        const QPalette saved = QApplication::palette();
+        if (dark) {
+            QPalette palette = saved;
+            palette.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+            palette.setColor(QPalette::WindowText, Qt::white);
+            palette.setColor(QPalette::Base, QColor(0x19, 0x19, 0x19));
+            palette.setColor(QPalette::Text, Qt::white);
+            QApplication::setPalette(palette);
+        }
+        Open();
+        QApplication::setPalette(saved);
+        for (TResultBox* box : View().Boxes()) {
+            const QImage image = box->grab().toImage();
+            const QRect field = box->Field()->geometry();
+            // Right of any text (the box is empty), and beside the field within the frame.
+            const QPoint inField(field.right() - 2, field.center().y());
+            const QPoint beside(field.right() - 2, field.bottom() + 2);
+            QVERIFY(box->contentsRect().contains(beside));
+            QCOMPARE(image.pixelColor(inField * image.devicePixelRatio()).name(),
+                     image.pixelColor(beside * image.devicePixelRatio()).name());
+        }
+    }
 };
 
 ZEMBRICAL_UI_TEST_MAIN(TestResultsView)
