@@ -165,7 +165,7 @@ private slots:
         Manager().SetFont(font);
         QCOMPARE(Line()->font().pointSize(), 24);
         QVERIFY(Line()->font().bold());
-        QCOMPARE(View().minimumHeight(), View().LineHeight() + 6 + 14);
+        QCOMPARE(View().minimumHeight(), Line()->height() + 14);
         QCOMPARE(View().LineHeight(), QFontMetrics(Line()->font()).height());
     }
 
