@@ -54,24 +54,43 @@ TResultBox::TResultBox(TResultProvider& format, const QFont& textFont, QWidget* 
 {
     setTitle(QLatin1Char(' ') + FromCore(format.GetName()) + QLatin1Char(' '));
     SetDefaultMark(format.IsDefault());
-    // The field starts below the caption, also when the interface font is large.
-    // It also keeps clear of the frame the style draws around the contents.
+    FField->setFixedHeight(TextLineHeight(textFont));
+    FField->setContextMenuPolicy(Qt::NoContextMenu);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    FitToFrame();
+}
+
+void TResultBox::FitToFrame()
+{
+    // The field starts below the caption, also when the interface font is large, and keeps
+    // clear of the frame the style draws around the contents.
     const QMargins frame = contentsMargins();
     FFieldTop =
         std::max({kFieldTop, QFontMetrics(CaptionFont(font(), true)).height() + 4, frame.top()});
-    FField->setFixedHeight(TextLineHeight(textFont));
-    FField->setContextMenuPolicy(Qt::NoContextMenu);
     setFixedHeight(FField->height() + FFieldTop + std::max(kFieldBottom, frame.bottom()));
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    PlaceField();
+}
+
+void TResultBox::PlaceField()
+{
+    const QMargins frame = contentsMargins();
+    const int left = std::max(kFieldLeft, frame.left());
+    const int right = std::max(kFieldLeft, frame.right());
+    FField->setGeometry(left, FFieldTop, width() - left - right, FField->height());
 }
 
 void TResultBox::resizeEvent(QResizeEvent* event)
 {
     QGroupBox::resizeEvent(event);
-    const QMargins frame = contentsMargins();
-    const int left = std::max(kFieldLeft, frame.left());
-    const int right = std::max(kFieldLeft, frame.right());
-    FField->setGeometry(left, FFieldTop, width() - left - right, FField->height());
+    PlaceField();
+}
+
+void TResultBox::changeEvent(QEvent* event)
+{
+    QGroupBox::changeEvent(event);
+    // A style sheet sets its font only when the box is first shown.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        FitToFrame();
 }
 
 void TResultBox::SetDefaultMark(bool value)

@@ -34,8 +34,12 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void FitToFrame();
+    void PlaceField();
+
     TResultProvider& FFormat;
     TRightAlignEdit* FField;
     int FFieldTop = 0;
