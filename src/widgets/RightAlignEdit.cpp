@@ -10,6 +10,8 @@ TRightAlignEdit::TRightAlignEdit(QWidget* parent) : QLineEdit(parent)
     setReadOnly(true);
     setFrame(false);
     setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A style sheet in effect paints line edits from its own palette; this keeps them clear too.
+    setStyleSheet(QStringLiteral("background: transparent"));
     ClearBackground();
 }
 
