@@ -2,6 +2,7 @@
 
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
+#include "widgets/ActionTools.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -18,14 +19,6 @@ namespace {
 
 constexpr int kMargin = 7;
 constexpr int kMinEditorExtra = 6;
-
-bool IsEnterKey(const QKeyEvent& event)
-{
-    const Qt::KeyboardModifiers mods =
-        event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
-    return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) &&
-           mods == Qt::NoModifier;
-}
 
 /// The one-line editor: Enter evaluates, and the focus never selects the text by itself.
 class TSingleLineEditor final : public QLineEdit {

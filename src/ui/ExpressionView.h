@@ -33,7 +33,7 @@ public:
     [[nodiscard]] QString SelectedText() const;
 
     /// The manager's settings changed: a new font may make the view single-line again.
-    void SettingsChanged();
+    void SettingsChanged() override;
 
 signals:
     /// The editor's text changed (commands that depend on it are to be refreshed).

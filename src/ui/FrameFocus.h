@@ -4,13 +4,15 @@ class QWidget;
 
 namespace calc {
 
-/// Implemented by every view: the control inside it that takes the keyboard focus when the view
-/// is focused as a whole.
+/// Implemented by every view, so the window reaches its views without knowing their kinds.
 class IFrameFocus {
 public:
     virtual ~IFrameFocus() = default;
-    /// None when the view has nothing to focus.
+    /// The control inside the view that takes the keyboard focus when the view is focused as a
+    /// whole; none when the view has nothing to focus.
     [[nodiscard]] virtual QWidget* GetFocusControl() const = 0;
+    /// The manager's settings changed (fonts, separators, formats).
+    virtual void SettingsChanged() = 0;
 };
 
 /// Focuses the view's focus control, when it has one.

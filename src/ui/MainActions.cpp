@@ -2,6 +2,7 @@
 #include "ui/CoreText.h"
 #include "ui/ExpressionView.h"
 #include "ui/Main.h"
+#include "widgets/ActionTools.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/MessageBoxes.h"
 
@@ -17,34 +18,6 @@
 #include <QUrl>
 
 namespace calc {
-
-namespace {
-
-/// A command with its caption, shortcut and hint; a hint "tip|long" gives the tooltip and the
-/// long text of the status bar, a hint without "|" serves as both.
-QAction* NewAction(QObject* owner, const QString& caption, const QKeySequence& shortcut = {},
-                   const QString& hint = {})
-{
-    auto* action = new QAction(caption, owner);
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    if (!hint.isEmpty()) {
-        const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-        action->setToolTip(bar < 0 ? hint : hint.left(bar));
-        action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-    }
-    return action;
-}
-
-/// The modifiers with Enter of the main keyboard and of the keypad.
-QList<QKeySequence> EnterShortcuts(Qt::KeyboardModifiers modifiers)
-{
-    return {QKeySequence(QKeyCombination(modifiers, Qt::Key_Return)),
-            QKeySequence(QKeyCombination(modifiers, Qt::Key_Enter)),
-            QKeySequence(QKeyCombination(modifiers | Qt::KeypadModifier, Qt::Key_Enter))};
-}
-
-} // namespace
 
 void TfrmCalculator::CreateActions()
 {

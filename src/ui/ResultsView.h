@@ -61,7 +61,7 @@ public:
     [[nodiscard]] QList<TResultBox*> Boxes() const;
 
     /// The manager's settings changed: the boxes are built again in the new font.
-    void SettingsChanged();
+    void SettingsChanged() override;
     void RebuildBoxes();
     void RefreshTexts();
     void UpdateDefaultMarks();
