@@ -2,10 +2,12 @@
 #include "ui/CoreText.h"
 #include "ui/ExpressionView.h"
 #include "ui/Main.h"
+#include "ui/ToolsArea.h"
 #include "widgets/ActionTools.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -21,13 +23,14 @@ namespace calc {
 
 void TfrmCalculator::CreateActions()
 {
-    // The tool commands come first; their views arrive with the tools area.
-    actnHistory = NewAction(this, tr("History"), QKeySequence(Qt::CTRL | Qt::Key_H));
-    actnDefinitions = NewAction(this, tr("Definitions"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    for (QAction* tool : {actnHistory, actnDefinitions}) {
-        tool->setCheckable(true);
-        tool->setEnabled(false);
-    }
+    // The tool commands come first. The definitions view is still to come.
+    actnHistory = new TFrameActn(tr("History"), Qt::Key_H, {}, this);
+    actnDefinitions = new TFrameActn(tr("Definitions"), Qt::Key_D, {}, this);
+    for (TFrameActn* tool : FrameActions())
+        connect(tool, &QAction::triggered, this, [this, tool] {
+            if (FToolsArea != nullptr)
+                FToolsArea->ToggleTool(tool);
+        });
     CreateEvaluateActions();
     CreateCopyActions();
     CreateAngleModeActions();
@@ -270,6 +273,8 @@ void TfrmCalculator::SelectAll()
         line->selectAll();
     else if (auto* multi = qobject_cast<QPlainTextEdit*>(focused))
         multi->selectAll();
+    else if (auto* list = qobject_cast<QAbstractItemView*>(focused))
+        list->selectAll();
 }
 
 bool TfrmCalculator::StayOnTop() const
