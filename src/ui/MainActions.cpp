@@ -28,6 +28,10 @@ namespace {
 void OpenDialog(QDialog* dialog)
 {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Without a window manager to do it, nothing would give the keyboard back to the window.
+    if (QWidget* window = dialog->parentWidget())
+        QObject::connect(dialog, &QDialog::finished, window,
+                         [window] { window->activateWindow(); });
     dialog->open();
 }
 

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyleOptionButton>
 #include <QTabWidget>
@@ -55,7 +56,6 @@ TfrmOptions::TfrmOptions(TCalcManager& manager, QWidget* parent)
     layout->addWidget(PageControl, 1);
     layout->addWidget(ButtonBox);
     ReadOptions();
-    setFixedSize(sizeHint().expandedTo(kDesignSize));
 }
 
 QWidget* TfrmOptions::CreateCalculatorPage()
@@ -102,6 +102,7 @@ QWidget* TfrmOptions::CreateInterfacePage()
     lbFixedFontSampler = new QLabel(tr("TestFunc(X) = 12 345 679 * 8 - X"), fontGroup);
     lbFixedFontSampler->setAlignment(Qt::AlignCenter);
     lbFixedFontSampler->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    lbFixedFontSampler->setMargin(4);
     lbFixedFontSampler->setMinimumHeight(2 * fontMetrics().height());
     btnFixedFontSelect = new QPushButton(tr("Select..."), fontGroup);
     btnFixedFontSelect->setAutoDefault(false);
@@ -157,6 +158,20 @@ void TfrmOptions::ShowSampleFont()
     if (const std::optional<QColor> color = FixedColor(data.Color))
         palette.setColor(QPalette::WindowText, *color);
     lbFixedFontSampler->setPalette(palette);
+    FitSize();
+}
+
+void TfrmOptions::FitSize()
+{
+    // A larger font makes the dialog grow rather than clip the sample, up to the screen. The
+    // layouts above the sample would learn of its new size only once their events ran.
+    for (QWidget* widget = lbFixedFontSampler; widget != nullptr && widget != this;
+         widget = widget->parentWidget())
+        widget->updateGeometry();
+    QSize size = sizeHint().expandedTo(kDesignSize);
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    setFixedSize(size);
 }
 
 TFontData TfrmOptions::FontDataOf(const QFont& font) const
@@ -200,6 +215,7 @@ void TfrmOptions::FontSelectionDone(int result)
                                                  : FFontBefore);
     ShowSampleFont();
     dialog->deleteLater();
+    activateWindow(); // also where no window manager hands the keyboard back
 }
 
 void TfrmOptions::accept()

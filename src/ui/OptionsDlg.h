@@ -81,6 +81,7 @@ private:
     [[nodiscard]] QWidget* CreateInterfacePage();
     void ReadOptions();
     void ShowSampleFont();
+    void FitSize();
     void PreviewFont(const QFont& font);
     void FontSelectionDone(int result);
     [[nodiscard]] TFontData FontDataOf(const QFont& font) const;

@@ -113,6 +113,12 @@ void TfrmResultFormats::CreateControls()
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     ListView->setPalette(palette);
 
+    // Created in the order the Tab key visits them: the list, its commands, the settings.
+    auto* buttons = new QVBoxLayout;
+    for (QAction* action : {actnMoveUp, actnMoveDown, actnShow, actnHide, actnDefault, actnApply})
+        buttons->addWidget(NewActionButton(action, this));
+    buttons->addStretch(1);
+
     CheckBox = new QCheckBox(this);
     RetainSpace(*CheckBox);
     lbDigits = new QLabel(this);
@@ -124,10 +130,6 @@ void TfrmResultFormats::CreateControls()
     connect(CheckBox, &QCheckBox::clicked, this, &TfrmResultFormats::CheckBoxClicked);
     connect(edDigits, &QSpinBox::valueChanged, this, &TfrmResultFormats::DigitsChanged);
 
-    auto* buttons = new QVBoxLayout;
-    for (QAction* action : {actnMoveUp, actnMoveDown, actnShow, actnHide, actnDefault, actnApply})
-        buttons->addWidget(NewActionButton(action, this));
-    buttons->addStretch(1);
     auto* top = new QHBoxLayout;
     top->addWidget(ListView, 1);
     top->addLayout(buttons);

@@ -229,11 +229,14 @@ private slots:
 
         QTest::mouseClick(dialog.btnFixedFontSelect, Qt::LeftButton);
         QVERIFY(dialog.FontDialog() != nullptr);
-        dialog.FontDialog()->setCurrentFont(tried);
+        dialog.FontDialog()->setCurrentFont(QFont(other, 28));
         dialog.FontDialog()->accept();
         QVERIFY(dialog.FontDialog() == nullptr);
-        QCOMPARE(Manager().Font().Size, 14);
+        QCOMPARE(Manager().Font().Size, 28);
         QCOMPARE(Manager().Font().Color, clRed); // the stored color stays
+        // The dialog grew with the font instead of clipping the sample.
+        QVERIFY(dialog.lbFixedFontSampler->width() >=
+                dialog.lbFixedFontSampler->sizeHint().width());
         QTest::mouseClick(CancelButton(dialog), Qt::LeftButton);
         QCOMPARE(Manager().Font(), before);
         QVERIFY(!Manager().Modified());

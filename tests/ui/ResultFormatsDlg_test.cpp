@@ -201,6 +201,20 @@ private slots:
         QVERIFY(!dialog.IsModified()); // showing a row is no edit
     }
 
+    void tabLeadsFromTheListToItsCommandsAndThenToTheSettings()
+    {
+        TfrmResultFormats& dialog = Open();
+        ClickRow(dialog, "Decimal (Fixed)");
+        QTRY_VERIFY(dialog.actnMoveUp->isEnabled());
+        QTest::keyClick(dialog.ListView, Qt::Key_Tab);
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        QVERIFY(button != nullptr);
+        QCOMPARE(button->text(), QString("Move Up"));
+        for (int i = 0; i < 5 && QApplication::focusWidget() != dialog.edDigits; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(dialog.edDigits->hasFocus());
+    }
+
     void theCheckBoxEditsTheRowAndApplyWritesIt()
     {
         TfrmResultFormats& dialog = Open();
