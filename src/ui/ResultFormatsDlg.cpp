@@ -72,7 +72,7 @@ TfrmResultFormats::TfrmResultFormats(TCalcManager& manager, QWidget* parent)
     CreateActions();
     CreateControls();
     FillList();
-    // Sized for the widest setting captions, so that no format's controls get clipped.
+    FitToCaptions();
     setFixedSize(sizeHint().expandedTo(kDesignSize));
     ShowItemSettings();
     UpdateActions();
@@ -121,14 +121,14 @@ void TfrmResultFormats::CreateControls()
 
     CheckBox = new QCheckBox(this);
     RetainSpace(*CheckBox);
-    lbDigits = new QLabel(this);
-    edDigits = new QSpinBox(this);
-    edDigits->setValue(0);
-    lbDigits->setBuddy(edDigits);
-    RetainSpace(*lbDigits);
-    RetainSpace(*edDigits);
+    LabeledEditLabel = new QLabel(this);
+    LabeledEdit = new QSpinBox(this);
+    LabeledEdit->setValue(0);
+    LabeledEditLabel->setBuddy(LabeledEdit);
+    RetainSpace(*LabeledEditLabel);
+    RetainSpace(*LabeledEdit);
     connect(CheckBox, &QCheckBox::clicked, this, &TfrmResultFormats::CheckBoxClicked);
-    connect(edDigits, &QSpinBox::valueChanged, this, &TfrmResultFormats::DigitsChanged);
+    connect(LabeledEdit, &QSpinBox::valueChanged, this, &TfrmResultFormats::DigitsChanged);
 
     auto* top = new QHBoxLayout;
     top->addWidget(ListView, 1);
@@ -137,8 +137,8 @@ void TfrmResultFormats::CreateControls()
     auto* settings = new QHBoxLayout;
     settings->addWidget(CheckBox);
     settings->addStretch(1);
-    settings->addWidget(lbDigits);
-    settings->addWidget(edDigits);
+    settings->addWidget(LabeledEditLabel);
+    settings->addWidget(LabeledEdit);
 
     ButtonBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(ButtonBox, &QDialogButtonBox::accepted, this, &TfrmResultFormats::accept);
@@ -177,23 +177,36 @@ void TfrmResultFormats::FillList()
         FRows.push_back(
             {&format, format.Digits(), format.Checked(), format.Visible(), format.IsDefault()});
     }
-    const QFontMetrics metrics(ListView->font());
-    int captionWidth = 0;
-    QString widestCheck;
-    QString widestNumber;
     const QScopedValueRollback filling(FFilling, true);
-    for (TResultProvider& format : results) {
-        const int index = static_cast<int>(
-            std::find_if(FRows.begin(), FRows.end(),
-                         [&](const TFormatRow& row) { return row.Format == &format; }) -
-            FRows.begin());
+    for (const TResultProvider& format : results) {
+        const auto row = std::find_if(FRows.begin(), FRows.end(),
+                                      [&](const TFormatRow& r) { return r.Format == &format; });
         auto* item = new QTreeWidgetItem(ListView);
-        item->setData(0, kIndexRole, index);
+        item->setData(0, kIndexRole, static_cast<int>(row - FRows.begin()));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(0, format.Visible() ? Qt::Checked : Qt::Unchecked);
         UpdateItem(*item);
+    }
+    if (ListView->topLevelItemCount() > 0)
+        ListView->setCurrentItem(ListView->topLevelItem(0));
+}
+
+void TfrmResultFormats::FitToCaptions()
+{
+    // Measured with the widest texts any format can show, so that none is clipped in a larger
+    // font and the dialog does not change its size while the user goes through the rows.
+    const QFontMetrics metrics(ListView->font());
+    int captionWidth = 0;
+    int stateWidth = 0;
+    QString widestCheck;
+    QString widestNumber;
+    for (const TFormatRow& row : FRows) {
+        const TResultProvider& format = *row.Format;
         captionWidth =
             std::max(captionWidth, metrics.horizontalAdvance(FormatRowCaption(format, true)));
+        stateWidth =
+            std::max(stateWidth,
+                     metrics.horizontalAdvance(FormatRowState(format, format.DigitsMax(), false)));
         for (const auto& [kind, widest] : {std::pair{TResultOptionKind::okCheck, &widestCheck},
                                            std::pair{TResultOptionKind::okNumber, &widestNumber}}) {
             const QString caption = FromCore(format.GetOptionCaption(kind));
@@ -202,15 +215,15 @@ void TfrmResultFormats::FillList()
                 *widest = caption;
         }
     }
-    // Room for the check box and the margins beside the widest caption.
+    // Room for the check box and the cell margins.
     const int decoration = ListView->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 24;
-    ListView->header()->resizeSection(0, std::max(kFormatColumnWidth, captionWidth + decoration));
-    ListView->header()->resizeSection(1, kStateColumnWidth);
-    ListView->setMinimumWidth(ListView->header()->sectionSize(0) + kStateColumnWidth);
+    QHeaderView& header = *ListView->header();
+    header.resizeSection(0, std::max(kFormatColumnWidth, captionWidth + decoration));
+    header.resizeSection(1, std::max(kStateColumnWidth, stateWidth + 16));
+    ListView->setMinimumWidth(header.sectionSize(0) + header.sectionSize(1) +
+                              2 * ListView->frameWidth());
     CheckBox->setText(widestCheck);
-    lbDigits->setText(widestNumber);
-    if (ListView->topLevelItemCount() > 0)
-        ListView->setCurrentItem(ListView->topLevelItem(0));
+    LabeledEditLabel->setText(widestNumber);
 }
 
 TfrmResultFormats::TFormatRow& TfrmResultFormats::RowOf(const QTreeWidgetItem& item)
@@ -237,7 +250,7 @@ void TfrmResultFormats::ShowItemSettings()
     const QTreeWidgetItem* item = SelectedItem();
     // A row losing the selection leaves the controls as they are; they only rest.
     CheckBox->setEnabled(item != nullptr);
-    edDigits->setEnabled(item != nullptr);
+    LabeledEdit->setEnabled(item != nullptr);
     if (item == nullptr)
         return;
     const TFormatRow& row = RowOf(*item);
@@ -250,13 +263,14 @@ void TfrmResultFormats::ShowItemSettings()
         CheckBox->setChecked(row.Checked);
     }
     const bool hasNumber = options.Contains(TResultOptionKind::okNumber);
-    lbDigits->setVisible(hasNumber);
-    edDigits->setVisible(hasNumber);
+    LabeledEditLabel->setVisible(hasNumber);
+    LabeledEdit->setVisible(hasNumber);
     if (hasNumber) {
-        const QSignalBlocker blocker(edDigits);
-        lbDigits->setText(FromCore(row.Format->GetOptionCaption(TResultOptionKind::okNumber)));
-        edDigits->setRange(row.Format->DigitsMin(), row.Format->DigitsMax());
-        edDigits->setValue(row.Digits);
+        const QSignalBlocker blocker(LabeledEdit);
+        LabeledEditLabel->setText(
+            FromCore(row.Format->GetOptionCaption(TResultOptionKind::okNumber)));
+        LabeledEdit->setRange(row.Format->DigitsMin(), row.Format->DigitsMax());
+        LabeledEdit->setValue(row.Digits);
     }
 }
 

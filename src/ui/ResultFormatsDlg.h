@@ -32,8 +32,9 @@ public:
 
     QTreeWidget* ListView = nullptr;
     QCheckBox* CheckBox = nullptr;
-    QLabel* lbDigits = nullptr;
-    QSpinBox* edDigits = nullptr;
+    /// The digit count with its spin buttons, and its caption on the left.
+    QSpinBox* LabeledEdit = nullptr;
+    QLabel* LabeledEditLabel = nullptr;
     QAction* actnMoveUp = nullptr;
     QAction* actnMoveDown = nullptr;
     QAction* actnShow = nullptr;
@@ -67,6 +68,7 @@ private:
     void CreateActions();
     void CreateControls();
     void FillList();
+    void FitToCaptions();
     [[nodiscard]] TFormatRow& RowOf(const QTreeWidgetItem& item);
     [[nodiscard]] QTreeWidgetItem* SelectedItem() const;
     void UpdateItem(QTreeWidgetItem& item);

@@ -194,10 +194,10 @@ private slots:
         QCOMPARE(dialog.CheckBox->isVisible(), !check.isEmpty());
         if (!check.isEmpty())
             QCOMPARE(dialog.CheckBox->text(), check);
-        QCOMPARE(dialog.edDigits->isVisible(), !number.isEmpty());
-        QCOMPARE(dialog.lbDigits->isVisible(), !number.isEmpty());
+        QCOMPARE(dialog.LabeledEdit->isVisible(), !number.isEmpty());
+        QCOMPARE(dialog.LabeledEditLabel->isVisible(), !number.isEmpty());
         if (!number.isEmpty())
-            QCOMPARE(dialog.lbDigits->text(), number);
+            QCOMPARE(dialog.LabeledEditLabel->text(), number);
         QVERIFY(!dialog.IsModified()); // showing a row is no edit
     }
 
@@ -210,9 +210,9 @@ private slots:
         auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
         QVERIFY(button != nullptr);
         QCOMPARE(button->text(), QString("Move Up"));
-        for (int i = 0; i < 5 && QApplication::focusWidget() != dialog.edDigits; ++i)
+        for (int i = 0; i < 5 && QApplication::focusWidget() != dialog.LabeledEdit; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QVERIFY(dialog.edDigits->hasFocus());
+        QVERIFY(dialog.LabeledEdit->hasFocus());
     }
 
     void theCheckBoxEditsTheRowAndApplyWritesIt()
@@ -247,8 +247,8 @@ private slots:
         QFETCH(int, digits);
         TfrmResultFormats& dialog = Open("[Results]\r\n2=5,0,1,2\r\n");
         ClickRow(dialog, "Decimal (Fixed)");
-        QCOMPARE(dialog.edDigits->value(), 5);
-        QLineEdit* field = dialog.edDigits->findChild<QLineEdit*>();
+        QCOMPARE(dialog.LabeledEdit->value(), 5);
+        QLineEdit* field = dialog.LabeledEdit->findChild<QLineEdit*>();
         field->setFocus();
         field->selectAll();
         QTest::keyClicks(field, typed);
@@ -352,7 +352,7 @@ private slots:
         ClickRow(dialog, "Fraction");
         Press(dialog, dialog.actnDefault);
         ClickRow(dialog, "Decimal (Exponent)");
-        QTest::keyClick(dialog.edDigits, Qt::Key_Up);
+        QTest::keyClick(dialog.LabeledEdit, Qt::Key_Up);
         Press(dialog, dialog.actnApply);
         QVERIFY(Formats(Manager()) != before);
         QCOMPARE(Manager().Results().DefaultIndex(), 10);
