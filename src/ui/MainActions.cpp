@@ -2,6 +2,8 @@
 #include "ui/CoreText.h"
 #include "ui/ExpressionView.h"
 #include "ui/Main.h"
+#include "ui/OptionsDlg.h"
+#include "ui/ResultFormatsDlg.h"
 #include "ui/ToolsArea.h"
 #include "widgets/ActionTools.h"
 #include "widgets/AdvToolBar.h"
@@ -20,6 +22,22 @@
 #include <QUrl>
 
 namespace calc {
+
+namespace {
+
+/// Shows a settings dialog modally over the window without a nested event loop; it goes when
+/// it closes.
+void OpenDialog(QDialog* dialog)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Without a window manager to do it, nothing would give the keyboard back to the window.
+    if (QWidget* window = dialog->parentWidget())
+        QObject::connect(dialog, &QDialog::finished, window,
+                         [window] { window->activateWindow(); });
+    dialog->open();
+}
+
+} // namespace
 
 void TfrmCalculator::CreateActions()
 {
@@ -57,11 +75,18 @@ void TfrmCalculator::CreateEvaluateActions()
             FManager.Evaluate(true);
         ScheduleUpdateActions();
     });
-    // The dialogs behind these two commands are not part of the program yet.
+    // Enabled also while every format is hidden: with no result box left to click, this
+    // command is the way back.
     actnResultFormats = NewAction(this, tr("Result Formats..."), QKeySequence(Qt::ALT | Qt::Key_R));
-    actnResultFormats->setEnabled(false);
+    connect(actnResultFormats, &QAction::triggered, this,
+            [this] { OpenDialog(new TfrmResultFormats(FManager, this)); });
     actnOptions = NewAction(this, tr("Options"));
-    actnOptions->setEnabled(false);
+    connect(actnOptions, &QAction::triggered, this, [this] {
+        auto* dialog = new TfrmOptions(FManager, this);
+        // Once the options are applied, so that the expression is read with the new separators.
+        connect(dialog, &QDialog::accepted, this, [this] { FManager.Evaluate(true); });
+        OpenDialog(dialog);
+    });
     actnFileExit = NewAction(this, tr("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X),
                              tr("Exit|Quits the application"));
     connect(actnFileExit, &QAction::triggered, this, &QWidget::close);

@@ -562,10 +562,10 @@ private slots:
         QTest::newRow("exit") << "E&xit" << QKeySequence(QStringLiteral("Alt+X")) << true;
         QTest::newRow("select all")
             << "Select &All" << QKeySequence(QStringLiteral("Ctrl+A")) << true;
-        // Commands whose dialogs and views are not part of the program yet.
         QTest::newRow("result formats")
-            << "Result Formats..." << QKeySequence(QStringLiteral("Alt+R")) << false;
-        QTest::newRow("options") << "Options" << QKeySequence() << false;
+            << "Result Formats..." << QKeySequence(QStringLiteral("Alt+R")) << true;
+        QTest::newRow("options") << "Options" << QKeySequence() << true;
+        // Commands whose views are not part of the program yet.
         QTest::newRow("history") << "History" << QKeySequence(QStringLiteral("Ctrl+H")) << false;
         QTest::newRow("definitions")
             << "Definitions" << QKeySequence(QStringLiteral("Ctrl+D")) << false;
