@@ -69,7 +69,7 @@ TfrmEditDefinition::TfrmEditDefinition(TDefinitionsGroup& group, int index, cons
     setSizeGripEnabled(true);
     CreateControls(font);
     // Starts at its design size, or larger where the font needs it.
-    resize(DesignPixels(*this, kDesignClientSize).expandedTo(sizeHint()));
+    resize(DesignPixels(*this, kDesignClientSize).expandedTo(minimumSizeHint()));
     ActivateLayouts(fpDefinition);
     Setup(index);
 }
@@ -84,7 +84,10 @@ void TfrmEditDefinition::CreateControls(const TFontData& font)
     auto* typeLayout = new QHBoxLayout(rgDefinitionType);
     typeLayout->addWidget(rbConstant, 1);
     typeLayout->addWidget(rbFunction, 1);
-    rgDefinitionType->setMinimumHeight(DesignPixels(*this, kDesignTypeHeight));
+    // Never squeezed below what its buttons need, whatever the design height says.
+    rgDefinitionType->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    rgDefinitionType->setFixedHeight(
+        std::max(DesignPixels(*this, kDesignTypeHeight), rgDefinitionType->sizeHint().height()));
     FKindButtons = new QButtonGroup(this);
     FKindButtons->addButton(rbConstant, static_cast<int>(TDefinitionKind::dkConst));
     FKindButtons->addButton(rbFunction, static_cast<int>(TDefinitionKind::dkFunc));
@@ -218,6 +221,7 @@ void TfrmEditDefinition::UpdateKindControls()
     lbBracketLeft->setVisible(function);
     lbBracketRight->setVisible(function);
     edDefinitionArguments->setVisible(function);
+    UpdateRowHeight();
 }
 
 void TfrmEditDefinition::FitWidth(QLineEdit* field, int minimum, int maximum)
@@ -225,7 +229,20 @@ void TfrmEditDefinition::FitWidth(QLineEdit* field, int minimum, int maximum)
     const int text = field->fontMetrics().horizontalAdvance(field->text());
     const int wanted =
         std::max(DesignPixels(*this, minimum), text + DesignPixels(*this, kFitPadding));
-    field->setFixedWidth(std::max(1, std::min(maximum, wanted)));
+    const int width = std::max(1, std::min(maximum, wanted));
+    if (width == field->width() && field->minimumWidth() == width)
+        return;
+    field->setFixedWidth(width);
+    UpdateRowHeight();
+}
+
+void TfrmEditDefinition::UpdateRowHeight()
+{
+    // The row may now wrap differently. Its lines are its least height, so that a dialog that
+    // is too short for them grows rather than cutting fields off.
+    const int height = fpDefinition->layout()->heightForWidth(fpDefinition->width());
+    if (height != fpDefinition->minimumHeight())
+        fpDefinition->setMinimumHeight(height);
 }
 
 void TfrmEditDefinition::RowResized()
@@ -237,6 +254,7 @@ void TfrmEditDefinition::RowResized()
         FitWidth(edDefinitionName, kFitMinimum, width);
     if (FArgumentsFitted)
         FitWidth(edDefinitionArguments, kFitMinimum, width);
+    UpdateRowHeight();
 }
 
 bool TfrmEditDefinition::eventFilter(QObject* watched, QEvent* event)

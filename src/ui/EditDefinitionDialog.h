@@ -69,6 +69,7 @@ private:
     /// The field's width follows its text, within the bounds (design pixels for minimum).
     void FitWidth(QLineEdit* field, int minimum, int maximum);
     void RowResized();
+    void UpdateRowHeight();
     /// Why the file could not store the input as typed (the field concerned gets the focus);
     /// empty when it can.
     [[nodiscard]] QString StorableError() const;

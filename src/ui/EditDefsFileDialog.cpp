@@ -46,7 +46,7 @@ TfrmEditDefsFile::TfrmEditDefsFile(TDefinitionsRawStream& stream, std::string_vi
     CreateControls(font);
     SetText(content);
     edSearch->setText(name);
-    resize(DesignPixels(*this, kDesignClientSize).expandedTo(sizeHint()));
+    resize(DesignPixels(*this, kDesignClientSize).expandedTo(minimumSizeHint()));
     UpdatePosition();
 }
 

@@ -343,6 +343,20 @@ private slots:
         QCOMPARE(dialog->edDefinitionName->width(), nameWidth);
     }
 
+    void shortDialogNeverCutsTheWrappedRowOff()
+    {
+        auto dialog = Open(1);
+        dialog->resize(dialog->width(), 1);
+        dialog->edDefinitionText->setText(QString(200, QLatin1Char('1')));
+        QTRY_VERIFY(dialog->edDefinitionText->y() > dialog->edDefinitionName->y());
+        QTest::qWait(0);
+        const QRect body = dialog->edDefinitionText->geometry();
+        QVERIFY(body.bottom() < dialog->fpDefinition->height());
+        const QWidget* label = dialog->CommentEditor->parentWidget();
+        QVERIFY(dialog->fpDefinition->mapTo(label, body.bottomLeft()).y() <
+                dialog->CommentEditor->y());
+    }
+
     void widerDialogTakesTheWrappedFieldBack()
     {
         auto dialog = Open(0);
