@@ -162,6 +162,8 @@ private slots:
         QTest::newRow("byte-order mark kept")
             << QByteArray("\xEF\xBB\xBFz=1\r\n") << "" << QByteArray("\xEF\xBB\xBFz=1\r\n");
         QTest::newRow("empty") << QByteArray() << "" << QByteArray();
+        QTest::newRow("NUL and what follows it")
+            << QByteArray("a=1\0junk\r\n", 10) << "" << QByteArray("a=1\0junk\r\n", 10);
         QTest::newRow("typed") << QByteArray("a=1\r\n") << "b=2\n" << QByteArray("b=2\r\na=1\r\n");
     }
     void okWritesTheLinesWithCrLf()
