@@ -12,22 +12,12 @@ namespace {
 
 constexpr int kGeneralDigits = 15;
 
-/// Whether text contains the upper-case needle, letter case ignored.
-bool ContainsUpper(std::string_view text, std::string_view needle) noexcept
+/// Appends the text in upper case and a NUL.
+void AppendKey(std::string& keys, std::string_view text)
 {
-    if (needle.size() > text.size())
-        return false;
-    const std::size_t last = text.size() - needle.size();
-    for (std::size_t i = 0; i <= last; ++i) {
-        if (AnsiUpper(text[i]) != needle[0])
-            continue;
-        std::size_t j = 1;
-        while (j < needle.size() && AnsiUpper(text[i + j]) == needle[j])
-            ++j;
-        if (j == needle.size())
-            return true;
-    }
-    return false;
+    for (const char c : text)
+        keys += AnsiUpper(c);
+    keys += '\0';
 }
 
 } // namespace
@@ -81,6 +71,7 @@ int THistoryRows::EntryOf(int row) const
 void THistoryRows::SetSearchText(std::string_view text)
 {
     std::string needle = AnsiUpperCase(text);
+    std::erase(needle, '\0');
     if (needle == FNeedle)
         return;
     Compact();
@@ -97,7 +88,7 @@ void THistoryRows::PrepareSearch()
     FPrepared = true;
     Compact();
     if (!FKeysRead)
-        ReadResultKeys();
+        ReadKeys();
 }
 
 void THistoryRows::EndSearch()
@@ -105,7 +96,8 @@ void THistoryRows::EndSearch()
     SetSearchText({});
     FPrepared = false;
     FGone.clear();
-    std::vector<std::string>().swap(FResultKeys);
+    std::string().swap(FKeys);
+    std::vector<std::size_t>().swap(FKeyStarts);
     FKeysRead = false;
 }
 
@@ -113,10 +105,9 @@ void THistoryRows::HistoryChanged()
 {
     FDeleted.clear();
     FGone.clear();
-    FResultKeys.clear();
     FKeysRead = false;
     if (FPrepared)
-        ReadResultKeys();
+        ReadKeys();
     if (Searching())
         Search(false);
 }
@@ -130,31 +121,42 @@ void THistoryRows::TextsChanged()
 void THistoryRows::Search(bool narrowing)
 {
     if (!FKeysRead)
-        ReadResultKeys();
+        ReadKeys();
     if (narrowing) {
         std::erase_if(FRows, [this](int index) { return !Matches(index); });
         return;
     }
+    // One pass over all texts; a hit skips the rest of its entry.
     FRows.clear();
-    const int count = FManager.History().Count();
-    for (int index = 0; index < count; ++index)
-        if (Matches(index))
-            FRows.push_back(index);
+    const std::string_view keys(FKeys);
+    for (std::size_t pos = keys.find(FNeedle); pos != std::string_view::npos;) {
+        const auto next = std::upper_bound(FKeyStarts.begin(), FKeyStarts.end(), pos);
+        FRows.push_back(static_cast<int>(next - FKeyStarts.begin()) - 1);
+        pos = next == FKeyStarts.end() ? std::string_view::npos : keys.find(FNeedle, *next);
+    }
 }
 
 bool THistoryRows::Matches(int index) const
 {
-    return ContainsUpper(FManager.History().Expressions(index), FNeedle) ||
-           FResultKeys[static_cast<std::size_t>(index)].find(FNeedle) != std::string::npos;
+    const auto i = static_cast<std::size_t>(index);
+    return std::string_view(FKeys)
+               .substr(FKeyStarts[i], FKeyStarts[i + 1] - FKeyStarts[i])
+               .find(FNeedle) != std::string_view::npos;
 }
 
-void THistoryRows::ReadResultKeys() const
+void THistoryRows::ReadKeys() const
 {
-    const int count = FManager.History().Count();
-    FResultKeys.clear();
-    FResultKeys.reserve(static_cast<std::size_t>(count));
-    for (int index = 0; index < count; ++index)
-        FResultKeys.push_back(AnsiUpperCase(HistoryResultText(FManager, index)));
+    const THistoryManager& history = FManager.History();
+    const int count = history.Count();
+    FKeys.clear();
+    FKeyStarts.clear();
+    FKeyStarts.reserve(static_cast<std::size_t>(count) + 1);
+    for (int index = 0; index < count; ++index) {
+        FKeyStarts.push_back(FKeys.size());
+        AppendKey(FKeys, history.Expressions(index));
+        AppendKey(FKeys, HistoryResultText(FManager, index));
+    }
+    FKeyStarts.push_back(FKeys.size());
     FKeysRead = true;
 }
 
@@ -214,18 +216,22 @@ void THistoryRows::Compact() const
         FDeleted.clear();
     }
     if (FKeysRead) {
+        std::string keys;
+        keys.reserve(FKeys.size());
+        std::vector<std::size_t> starts;
+        starts.reserve(FKeyStarts.size());
         auto gone = FGone.rbegin();
-        std::size_t kept = 0;
-        for (std::size_t index = 0; index < FResultKeys.size(); ++index) {
+        for (std::size_t index = 0; index + 1 < FKeyStarts.size(); ++index) {
             if (gone != FGone.rend() && *gone == static_cast<int>(index)) {
                 ++gone;
                 continue;
             }
-            if (kept != index)
-                FResultKeys[kept] = std::move(FResultKeys[index]);
-            ++kept;
+            starts.push_back(keys.size());
+            keys.append(FKeys, FKeyStarts[index], FKeyStarts[index + 1] - FKeyStarts[index]);
         }
-        FResultKeys.resize(kept);
+        starts.push_back(keys.size());
+        FKeys = std::move(keys);
+        FKeyStarts = std::move(starts);
     }
     FGone.clear();
 }

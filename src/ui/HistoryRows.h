@@ -54,7 +54,8 @@ public:
 private:
     void Search(bool narrowing);
     [[nodiscard]] bool Matches(int index) const;
-    void ReadResultKeys() const;
+    /// Reads the upper-case expression and result text of every entry into FKeys.
+    void ReadKeys() const;
     /// Takes the deleted entries out of the rows and of the texts read ahead.
     void Compact() const;
 
@@ -65,7 +66,10 @@ private:
     mutable std::vector<int> FRows;    ///< history indexes of the rows found
     mutable std::vector<int> FDeleted; ///< rows deleted since the last compaction, descending
     mutable std::vector<int> FGone;    ///< their history indexes, descending
-    mutable std::vector<std::string> FResultKeys; ///< upper-case result texts by history index
+    /// Expression and result text of every entry in upper case, each followed by a NUL, which
+    /// no search text holds, so one search runs through all of them at once.
+    mutable std::string FKeys;
+    mutable std::vector<std::size_t> FKeyStarts; ///< where each entry's texts start; one more
 };
 
 } // namespace calc

@@ -469,6 +469,23 @@ private slots:
         QCOMPARE(ColumnTexts(host.List()), Fetch<QStringList>("history"));
     }
 
+    void deletingBeforeTypingKeepsTheSearchTrue()
+    {
+        Add({"a1", "b1", "a2", "b2", "a3"});
+        THost& host = Show();
+        // The texts are read when the field opens; the deletions must reach them.
+        host.History->ShowSearch();
+        Select(host.List(), {1, 3});
+        QTest::keyClick(&host.List(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(Expressions(History()), (QStringList{"a3", "a2", "a1"}));
+        host.History->ShowSearch();
+        QTest::keyClicks(host.History->edSearch, QStringLiteral("a"));
+        QCOMPARE(ColumnTexts(host.List()), (QStringList{"a3", "a2", "a1"}));
+        QTest::keyClicks(host.History->edSearch, QStringLiteral("2"));
+        QCOMPARE(ColumnTexts(host.List()), QStringList{"a2"});
+        QCOMPARE(FromCore(History().Expressions(host.History->EntryOfRow(0))), "a2");
+    }
+
     void clearingWhileSearchingKeepsTheOtherEntries()
     {
         Add({"b1", "a1", "b2", "a2"});
