@@ -34,7 +34,7 @@ TfrmHistory::TfrmHistory(TCalcManager& manager, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    layout->setSpacing(3);
     layout->addWidget(edSearch);
     layout->addWidget(FList, 1);
 
