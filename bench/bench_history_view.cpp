@@ -1,6 +1,7 @@
 // The history view with 100,000 entries, driven offscreen as the user drives it: opening it,
-// scrolling a page, a keystroke in its search field, deleting 1,000 selected entries, and
-// copying every entry. Each figure ends when the list has been painted again.
+// scrolling a page, opening the search field and a keystroke in it, deleting 1,000 selected
+// entries, and copying every entry. Figures that change the list end when it has been painted
+// again.
 #include "BenchFail.h"
 #include "core/CalcCore.h"
 #include "core/Paths.h"
@@ -159,6 +160,22 @@ void BM_ScrollHistoryPage(benchmark::State& state)
     }
 }
 
+/// Ctrl+F: the search field opens and reads every entry's texts ahead of the first key.
+void BM_OpenSearchField(benchmark::State& state)
+{
+    TBenchCalculator calculator;
+    TShownView shown(*calculator.Manager);
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        shown.View.ShowSearch();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        shown.View.CloseSearch();
+        QCoreApplication::processEvents();
+    }
+}
+
 /// One key in the search field: the first character searches every entry, the next ones only
 /// those already found.
 void SearchKeystroke(benchmark::State& state, const QString& typedBefore, const QString& key)
@@ -254,6 +271,7 @@ void BM_CopyAllEntries(benchmark::State& state)
 
 BENCHMARK(BM_OpenHistoryView)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollHistoryPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenSearchField)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchFirstKeystroke)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchNextKeystroke)->UseManualTime()->Unit(benchmark::kMillisecond);
 // Twenty rounds leave at least 80,000 entries.
