@@ -125,9 +125,8 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FLayout->setSpacing(0);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     UpdateFont();
-    FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace) {
-        InsertText(text, replace);
-    };
+    FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace,
+                                   bool literal) { InsertText(text, replace, literal); };
     FManager.OnGotoError = [this](TCalcManager&, int pos) { GotoError(pos); };
     CreateEditor();
 }
@@ -273,10 +272,10 @@ void TfrmExpressionView::EnterPressed()
     FManager.Evaluate(false);
 }
 
-void TfrmExpressionView::InsertText(const std::string& coreText, bool replace)
+void TfrmExpressionView::InsertText(const std::string& coreText, bool replace, bool literal)
 {
     const QString text = FromCore(coreText);
-    const int mark = CaretMark(text);
+    const int mark = literal ? -1 : CaretMark(text);
     if (replace) {
         QString shown = text;
         if (mark >= 0)

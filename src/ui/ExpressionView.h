@@ -54,7 +54,7 @@ private:
     void SetMultiLine(bool value);
     void CreateEditor();
     [[nodiscard]] bool IsTall() const;
-    void InsertText(const std::string& text, bool replace);
+    void InsertText(const std::string& text, bool replace, bool literal);
     void GotoError(int pos);
     void PostFocus();
     void EditorChanged();

@@ -1,6 +1,7 @@
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
 #include "ui/ExpressionView.h"
+#include "ui/HistoryView.h"
 #include "ui/Main.h"
 #include "ui/OptionsDlg.h"
 #include "ui/ResultFormatsDlg.h"
@@ -42,7 +43,9 @@ void OpenDialog(QDialog* dialog)
 void TfrmCalculator::CreateActions()
 {
     // The tool commands come first. The definitions view is still to come.
-    actnHistory = new TFrameActn(tr("History"), Qt::Key_H, {}, this);
+    actnHistory = new TFrameActn(
+        tr("History"), Qt::Key_H,
+        [this](QWidget* parent) { return new TfrmHistory(FManager, parent); }, this);
     actnDefinitions = new TFrameActn(tr("Definitions"), Qt::Key_D, {}, this);
     for (TFrameActn* tool : FrameActions())
         connect(tool, &QAction::triggered, this, [this, tool] {

@@ -80,6 +80,32 @@ private slots:
         QTRY_VERIFY(Line()->hasFocus());
     }
 
+    void literalTextKeepsItsBars_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("replace") << "1+2" << 1 << 0 << "5|3" << true << "5|3" << 3;
+        QTest::newRow("at the caret") << "1+" << 2 << 0 << "a|b" << false << "1+a|b" << 5;
+        QTest::newRow("over a selection")
+            << "1+x*2" << 2 << 1 << "(5|3)" << false << "1+(5|3)*2" << 7;
+    }
+    void literalTextKeepsItsBars()
+    {
+        QFETCH(QString, expected);
+        Prepare(Fetch<QString>("initial"), Fetch<int>("selStart"), Fetch<int>("selLength"));
+        FocusAResult();
+        Manager().InsertLiteralText(ToCore(Fetch<QString>("text")), Fetch<bool>("replace"));
+        QCOMPARE(View().GetText(), expected);
+        QCOMPARE(View().CaretPosition(), Fetch<int>("caret"));
+        QCOMPARE(FromCore(Manager().Expression()), expected);
+        QTRY_VERIFY(Line()->hasFocus());
+    }
+
     void anEmptyTextInsertsNothing()
     {
         Prepare(QStringLiteral("1+2"), 1, 1);

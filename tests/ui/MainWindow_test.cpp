@@ -565,8 +565,8 @@ private slots:
         QTest::newRow("result formats")
             << "Result Formats..." << QKeySequence(QStringLiteral("Alt+R")) << true;
         QTest::newRow("options") << "Options" << QKeySequence() << true;
-        // Commands whose views are not part of the program yet.
-        QTest::newRow("history") << "History" << QKeySequence(QStringLiteral("Ctrl+H")) << false;
+        QTest::newRow("history") << "History" << QKeySequence(QStringLiteral("Ctrl+H")) << true;
+        // A command whose view is not part of the program yet.
         QTest::newRow("definitions")
             << "Definitions" << QKeySequence(QStringLiteral("Ctrl+D")) << false;
     }
