@@ -479,6 +479,10 @@ bool TfrmCalculator::eventFilter(QObject* watched, QEvent* event)
         FAltAlone = false;
         return true;
     }
+    if (type == QEvent::KeyPress && FirstDelivery(watched) && PreviewViewKey(key)) {
+        FAltAlone = false;
+        return true;
+    }
     PreviewKey(key, FirstDelivery(watched));
     return false;
 }
@@ -533,6 +537,20 @@ bool TfrmCalculator::PreviewMenuKey(const QKeyEvent& event)
     return false;
 }
 
+bool TfrmCalculator::PreviewViewKey(const QKeyEvent& event)
+{
+    // On the press: by the release the user may have let go of Ctrl already.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (event.key() == Qt::Key_Tab && modifiers == Qt::ControlModifier)
+        FocusNextView(true);
+    else if ((event.key() == Qt::Key_Backtab || event.key() == Qt::Key_Tab) &&
+             modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
+        FocusNextView(false);
+    else
+        return false;
+    return true;
+}
+
 void TfrmCalculator::PreviewKey(const QKeyEvent& event, bool first)
 {
     // An event passed on to the parents comes by again; what is not first-only may repeat.
@@ -547,12 +565,7 @@ void TfrmCalculator::PreviewKey(const QKeyEvent& event, bool first)
     }
     if (event.isAutoRepeat())
         return;
-    if (first && (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab)) {
-        if (modifiers == Qt::ControlModifier && event.key() == Qt::Key_Tab)
-            FocusNextView(true);
-        else if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
-            FocusNextView(false);
-    }
+
     if (event.key() == Qt::Key_Alt && FAltAlone) {
         FAltAlone = false;
         if (!FMenuBar) {

@@ -137,6 +137,8 @@ private:
     /// once the session ends, when nobody may be there to answer.
     void SaveReporting(const std::string& fileName, const std::function<void()>& save);
     void PreviewKey(const QKeyEvent& event, bool first);
+    /// Ctrl+Tab and Ctrl+Shift+Tab move between the views; true when the key was used up.
+    bool PreviewViewKey(const QKeyEvent& event);
     /// Keys that reach the menus although the menu bar is hidden or has no focus; true when
     /// the key was used up.
     bool PreviewMenuKey(const QKeyEvent& event);

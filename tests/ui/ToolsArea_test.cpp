@@ -394,6 +394,11 @@ private slots:
         Key(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(FocusedView(), QStringLiteral("ExpressionView"));
         QCOMPARE(FEnv->Manager->Results().Default(), before);
+        // Users let go of Ctrl before Tab as often as not: the press alone counts.
+        QTest::keyPress(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab);
+        Idle();
+        QCOMPARE(FocusedView(), QStringLiteral("ResultsView"));
     }
 
     void ctrlTabPassesOverAViewWithNothingToFocus()
