@@ -3,6 +3,7 @@
 #include "core/CalcCore.h"
 #include "definitions/ExprParserDefinitions.h"
 #include "engine/ExprParserFunc.h"
+#include "ui/AppIdentity.h"
 #include "ui/CoreText.h"
 #include "ui/HostRegional.h"
 #include "widgets/MessageBoxes.h"
@@ -85,8 +86,7 @@ int main(int argc, char* argv[])
     RegisterBuiltIns(definitions);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zembrical Calculator"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zembrical Calculator"));
+    SetUpApplicationIdentity();
     QuitOnTerminationSignals(&app);
     RegionalSettings() = RegionalSettingsFromLocale(QLocale::system());
 
