@@ -21,15 +21,15 @@ endif()
 set(ZEMBRICAL_DEB_DOC ${CMAKE_BINARY_DIR}/debian-doc)
 file(MAKE_DIRECTORY ${ZEMBRICAL_DEB_DOC})
 set(ZEMBRICAL_CHANGELOG_DATE "Sun, 06 Dec 2026 12:00:00 +0000")
-configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.Debian.in ${ZEMBRICAL_DEB_DOC}/changelog.Debian
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${ZEMBRICAL_DEB_DOC}/changelog
                @ONLY)
-add_custom_command(OUTPUT ${ZEMBRICAL_DEB_DOC}/changelog.Debian.gz
-    COMMAND sh -c "'${ZEMBRICAL_GZIP}' -9n < changelog.Debian > changelog.Debian.gz"
+add_custom_command(OUTPUT ${ZEMBRICAL_DEB_DOC}/changelog.gz
+    COMMAND sh -c "'${ZEMBRICAL_GZIP}' -9n < changelog > changelog.gz"
     WORKING_DIRECTORY ${ZEMBRICAL_DEB_DOC}
-    DEPENDS ${ZEMBRICAL_DEB_DOC}/changelog.Debian
+    DEPENDS ${ZEMBRICAL_DEB_DOC}/changelog
     VERBATIM)
-add_custom_target(zembrical_deb_doc ALL DEPENDS ${ZEMBRICAL_DEB_DOC}/changelog.Debian.gz)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZEMBRICAL_DEB_DOC}/changelog.Debian.gz
+add_custom_target(zembrical_deb_doc ALL DEPENDS ${ZEMBRICAL_DEB_DOC}/changelog.gz)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZEMBRICAL_DEB_DOC}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zembrical)
 
 include(CPack)
