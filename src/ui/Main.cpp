@@ -19,6 +19,7 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 namespace calc {
@@ -108,6 +109,10 @@ void TfrmCalculator::CreateViews()
     connect(FResultsView, &TfrmResultsView::DefaultChanged, this,
             &TfrmCalculator::ScheduleUpdateActions);
     FitClientHeight();
+    // Icons beside their captions make the toolbar wider than the design width: a window still
+    // at that width (no saved placement) widens so that a first start shows every button.
+    if (FToolBar != nullptr && width() == kDesignWidth && !IsMaximized(*this))
+        resize(std::max(width(), FToolBar->sizeHint().width()), height());
 }
 
 void TfrmCalculator::FitClientHeight()

@@ -3,6 +3,7 @@
 #include "ui/ExpressionView.h"
 #include "ui/HelpWindow.h"
 #include "ui/Main.h"
+#include "ui/MainIcons.h"
 #include "widgets/ActionTools.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/MessageBoxes.h"
@@ -34,6 +35,7 @@ void TfrmCalculator::CreateActions()
     CreateAngleModeActions();
     CreateViewActions();
     CreateHelpActions();
+    AssignActionIcons(*this);
     // Shortcuts work whether or not a menu or the toolbar shows the command.
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly))
         addAction(action);

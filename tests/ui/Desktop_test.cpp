@@ -1,11 +1,14 @@
 #include "UiTestSupport.h"
 #include "ui/AppIdentity.h"
 #include "ui/HelpWindow.h"
+#include "widgets/AdvToolBar.h"
+#include "widgets/ThemeIcons.h"
 
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
 #include <QTextBrowser>
+#include <QToolButton>
 
 using namespace calc;
 using namespace calc::test;
@@ -43,6 +46,55 @@ QList<TfrmHelp*> HelpWindows()
             windows << help;
     return windows;
 }
+
+/// How many pixels of the image have the colour (alpha ignored, a little tolerance for
+/// antialiasing).
+int PixelsOfColour(const QImage& image, const QColor& colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > 128 && std::abs(pixel.red() - colour.red()) < 8 &&
+                std::abs(pixel.green() - colour.green()) < 8 &&
+                std::abs(pixel.blue() - colour.blue()) < 8)
+                ++count;
+        }
+    return count;
+}
+
+/// An icon theme of one icon in a temporary folder, in force while it lives.
+class TIconTheme {
+public:
+    explicit TIconTheme(const QString& iconName)
+    {
+        QDir(FDir.path()).mkpath(QStringLiteral("test/16x16/actions"));
+        QFile index(FDir.filePath(QStringLiteral("test/index.theme")));
+        if (index.open(QIODevice::WriteOnly))
+            index.write("[Icon Theme]\nName=test\nDirectories=16x16/actions\n\n"
+                        "[16x16/actions]\nSize=16\nType=Fixed\n");
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(Qt::green);
+        image.save(FDir.filePath(QStringLiteral("test/16x16/actions/") + iconName +
+                                 QStringLiteral(".png")));
+        FSavedPaths = QIcon::themeSearchPaths();
+        FSavedName = QIcon::themeName();
+        QIcon::setThemeSearchPaths({FDir.path()});
+        QIcon::setThemeName(QStringLiteral("test"));
+    }
+    TIconTheme(const TIconTheme&) = delete;
+    TIconTheme& operator=(const TIconTheme&) = delete;
+    ~TIconTheme()
+    {
+        QIcon::setThemeSearchPaths(FSavedPaths);
+        QIcon::setThemeName(FSavedName);
+    }
+
+private:
+    QTemporaryDir FDir;
+    QStringList FSavedPaths;
+    QString FSavedName;
+};
 
 } // namespace
 
@@ -125,6 +177,54 @@ private slots:
         QVERIFY(!help->Found());
         help->close();
         QCoreApplication::processEvents();
+    }
+
+    void toolbarButtonsShowIconsBesideTheirCaptions()
+    {
+        // No icon theme here: every icon is one of our own glyphs.
+        TUiEnvironment env;
+        const auto window = ShowWindow(*env.Manager);
+        QVERIFY(window != nullptr);
+        for (QAction* action : {window->actnEvaluate, window->actnCopy, window->actnView,
+                                window->actnOptions, window->actnHelpContents}) {
+            auto* button = qobject_cast<QToolButton*>(window->ToolBar()->widgetForAction(action));
+            QVERIFY(button != nullptr);
+            QVERIFY2(!button->icon().isNull(), qPrintable(action->text()));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+            QVERIFY(button->isVisible());
+        }
+        // Check commands keep their check mark instead of an icon.
+        QVERIFY(window->actnStayOnTop->icon().isNull());
+        QVERIFY(window->actnAutoEvaluate->icon().isNull());
+        for (QAction* action : {window->actnHelpWebSite, window->actnHelpAbout,
+                                window->actnFileExit, window->actnEvaluateRefresh})
+            QVERIFY2(!action->icon().isNull(), qPrintable(action->text()));
+    }
+    void glyphsTakeThePalettesTextColour()
+    {
+        const QPalette saved = QApplication::palette();
+        QPalette dark = saved;
+        dark.setColor(QPalette::Active, QPalette::WindowText, QColor(250, 250, 250));
+        dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 10, 10));
+        QApplication::setPalette(dark);
+        const QIcon icon = ThemeIcon(QStringLiteral("edit-copy"));
+        const QImage active = icon.pixmap(QSize(32, 32)).toImage();
+        const QImage disabled = icon.pixmap(QSize(32, 32), QIcon::Disabled).toImage();
+        QApplication::setPalette(saved);
+        QVERIFY(PixelsOfColour(active, QColor(250, 250, 250)) > 20);
+        QVERIFY(PixelsOfColour(disabled, QColor(120, 10, 10)) > 20);
+        QCOMPARE(PixelsOfColour(disabled, QColor(250, 250, 250)), 0);
+    }
+    void theDesktopThemeWinsOverTheGlyph()
+    {
+        const TIconTheme theme(QStringLiteral("edit-copy"));
+        const QIcon themed = ThemeIcon(QStringLiteral("edit-copy"));
+        QCOMPARE(themed.name(), QStringLiteral("edit-copy"));
+        QVERIFY(PixelsOfColour(themed.pixmap(QSize(16, 16)).toImage(), Qt::green) > 200);
+        // A name the theme lacks still gets the glyph.
+        QVERIFY(HasBundledIcon(QStringLiteral("help-about")));
+        QVERIFY(!ThemeIcon(QStringLiteral("help-about")).isNull());
+        QVERIFY(ThemeIcon(QStringLiteral("no-such-icon")).isNull());
     }
 };
 

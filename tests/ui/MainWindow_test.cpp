@@ -622,7 +622,9 @@ private slots:
             QCOMPARE(bar->actions().at(i), action);
             auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
             QVERIFY(button != nullptr);
-            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextOnly);
+            // Captions stay beside the icons.
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+            QCOMPARE(button->text(), action->text());
             if (buttons[i].hasMenu)
                 QCOMPARE(button->popupMode(), buttons[i].mode);
             QCOMPARE(button->menu() != nullptr, buttons[i].hasMenu);
