@@ -6,6 +6,7 @@
 #include "ui/AppIdentity.h"
 #include "ui/CoreText.h"
 #include "ui/HostRegional.h"
+#include "ui/Translations.h"
 #include "widgets/MessageBoxes.h"
 
 #include <QAction>
@@ -104,6 +105,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     SetUpApplicationIdentity();
+    InstallTranslations();
     QuitOnTerminationSignals(&app);
     RegionalSettings() = RegionalSettingsFromLocale(QLocale::system());
 

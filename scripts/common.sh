@@ -24,7 +24,8 @@ ensure_packages() {
 }
 
 BASE_PACKAGES=(cmake ninja-build g++ pkg-config libreadline-dev scdoc librsvg2-bin)
-GUI_PACKAGES=(qt6-base-dev libgl-dev fonts-dejavu-core)
+GUI_PACKAGES=(qt6-base-dev libgl-dev fonts-dejavu-core qt6-tools-dev qt6-l10n-tools
+    qt6-translations-l10n)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev clang
     libclang-rt-14-dev desktop-file-utils appstream man-db bash-completion)
 PACKAGE_PACKAGES=(dpkg-dev lintian)

@@ -42,12 +42,14 @@ check_installed_tree() {
         fail "the per-user definitions folder was not made"
 
     local described
-    described="$("${user[@]}" LANG=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen \
+    described="$(env -i "HOME=$home" "PATH=/usr/bin:/bin" LANG=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen \
         ZEMBRICAL_QUIT_AFTER_SHOW=1 ZEMBRICAL_DESCRIBE_WINDOW=1 \
         timeout 60 "$prefix/bin/zembrical" 2>"$dest/window.log")" ||
         { cat "$dest/window.log"; fail "the installed window does not start"; }
     grep -q '^window-icon: 16 22 24 32 48 64 128 256$' <<<"$described" ||
         fail "the window has no icon in every size: $described"
+    grep -q '^language: de' <<<"$described" && grep -q '^help: Hilfe$' <<<"$described" ||
+        fail "the window is not in German under LANG=de_DE.UTF-8: $described"
 
     local page
     for page in zembrical zembrical-cli; do

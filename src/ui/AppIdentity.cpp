@@ -16,11 +16,6 @@ QIcon ApplicationIcon()
     return QIcon::fromTheme(QLatin1String(kDesktopId), builtIn);
 }
 
-QString LoadedLanguage()
-{
-    return QStringLiteral("en");
-}
-
 void SetUpApplicationIdentity()
 {
     QApplication::setApplicationName(QStringLiteral("zembrical"));

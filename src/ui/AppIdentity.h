@@ -13,9 +13,6 @@ inline constexpr const char* kDesktopId = "org.zembrical.Calculator";
 /// Wayland and the taskbar, and the window icon.
 void SetUpApplicationIdentity();
 
-/// The language of the window's texts: that of the translation in use, "en" without one.
-[[nodiscard]] QString LoadedLanguage();
-
 /// The program's icon: the installed one from the icon theme, else the one built in.
 [[nodiscard]] QIcon ApplicationIcon();
 

@@ -1,12 +1,14 @@
 #include "UiTestSupport.h"
 #include "ui/AppIdentity.h"
 #include "ui/HelpWindow.h"
+#include "ui/Translations.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/ThemeIcons.h"
 
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTextBrowser>
 #include <QToolButton>
 
@@ -225,6 +227,63 @@ private slots:
         QVERIFY(HasBundledIcon(QStringLiteral("help-about")));
         QVERIFY(!ThemeIcon(QStringLiteral("help-about")).isNull());
         QVERIFY(ThemeIcon(QStringLiteral("no-such-icon")).isNull());
+    }
+
+    void theWindowSpeaksTheLocalesLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("evaluate");
+        QTest::addColumn<QString>("help");
+        QTest::addColumn<QString>("exit");
+        QTest::newRow("German") << "de_DE"
+                                << "de_DE"
+                                << "Berechnen"
+                                << "&Hilfe"
+                                << "&Beenden";
+        QTest::newRow("Austrian German") << "de_AT"
+                                         << "de_DE"
+                                         << "Berechnen"
+                                         << "&Hilfe"
+                                         << "&Beenden";
+        QTest::newRow("French falls back to English") << "fr_FR"
+                                                      << "en"
+                                                      << "Evaluate"
+                                                      << "&Help"
+                                                      << "E&xit";
+        QTest::newRow("English") << "en_US"
+                                 << "en"
+                                 << "Evaluate"
+                                 << "&Help"
+                                 << "E&xit";
+    }
+    void theWindowSpeaksTheLocalesLanguage()
+    {
+        QCOMPARE(InstallTranslations(QLocale(Fetch<QString>("locale"))),
+                 Fetch<QString>("language"));
+        const struct TRemove {
+            ~TRemove() { RemoveTranslations(); }
+        } remove;
+        TUiEnvironment env;
+        const auto window = ShowWindow(*env.Manager);
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->actnEvaluate->text(), Fetch<QString>("evaluate"));
+        QCOMPARE(window->actnFileExit->text(), Fetch<QString>("exit"));
+        window->actnViewMenuBar->trigger();
+        QVERIFY(window->MainMenu() != nullptr);
+        QCOMPARE(window->MainMenu()->actions().last()->text(), Fetch<QString>("help"));
+        // Texts of the engine and its result formats stay English in every language.
+        QCOMPARE(ResultText(*window->ResultsView(), QStringLiteral("Decimal")).isNull(), false);
+    }
+    void everyGermanTextIsTranslated()
+    {
+        // A catalogue with a missing text would fall back to English only there.
+        QFile catalogue(QStringLiteral(ZEMBRICAL_SOURCE_DIR "/translations/zembrical_de.ts"));
+        QVERIFY(catalogue.open(QIODevice::ReadOnly));
+        const QByteArray text = catalogue.readAll();
+        QVERIFY(text.contains("<translation>"));
+        QVERIFY(!text.contains("type=\"unfinished\""));
+        QVERIFY(!text.contains("type=\"vanished\""));
     }
 };
 
