@@ -20,6 +20,7 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -122,6 +123,10 @@ void TfrmCalculator::CreateViews()
     });
     connect(FToolsArea, &TToolsArea::ToolsClosed, this, [this] { FocusView(*FExpressionView); });
     FitClientHeight();
+    // Icons beside their captions make the toolbar wider than the design width: a window still
+    // at that width (no saved placement) widens so that a first start shows every button.
+    if (FToolBar != nullptr && width() == kDesignWidth && !IsMaximized(*this))
+        resize(std::max(width(), FToolBar->sizeHint().width()), height());
     if (TFrameActn* tool = FrameActions().value(FToolIndex))
         FToolsArea->ShowTool(tool);
     else

@@ -19,10 +19,9 @@ class TStatusBar;
 class TfrmExpressionView;
 class TfrmResultsView;
 
-/// The address the "Visit Zembrix's Website" command opens.
-inline constexpr const char* kWebSiteAddress = "https://zembrical.example.org/";
-/// The help file beside the program.
-inline constexpr const char* kHelpFileName = "Zembrix.chm";
+/// The address the "Visit Zembrix's Website" command opens, set when building; empty hides
+/// the command.
+inline constexpr const char* kWebSiteAddress = ZEMBRICAL_WEBSITE;
 
 /// The program's main window: hosts the views, owns every command and talks to the calculator
 /// manager on the user's behalf.

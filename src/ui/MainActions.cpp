@@ -1,8 +1,10 @@
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
 #include "ui/ExpressionView.h"
+#include "ui/HelpWindow.h"
 #include "ui/HistoryView.h"
 #include "ui/Main.h"
+#include "ui/MainIcons.h"
 #include "ui/OptionsDlg.h"
 #include "ui/ResultFormatsDlg.h"
 #include "ui/ToolsArea.h"
@@ -57,6 +59,7 @@ void TfrmCalculator::CreateActions()
     CreateAngleModeActions();
     CreateViewActions();
     CreateHelpActions();
+    AssignActionIcons(*this);
     // Shortcuts work whether or not a menu or the toolbar shows the command.
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly))
         addAction(action);
@@ -152,6 +155,7 @@ void TfrmCalculator::CreateHelpActions()
     connect(actnHelpContents, &QAction::triggered, this, &TfrmCalculator::ShowHelp);
     actnHelpWebSite = NewAction(this, tr("Visit Zembrix's Website"));
     connect(actnHelpWebSite, &QAction::triggered, this, &TfrmCalculator::VisitWebSite);
+    actnHelpWebSite->setVisible(kWebSiteAddress[0] != '\0');
     actnHelpAbout = NewAction(this, tr("About..."));
     connect(actnHelpAbout, &QAction::triggered, this, &TfrmCalculator::ShowAbout);
 }
@@ -328,15 +332,13 @@ void TfrmCalculator::SetStayOnTop(bool value)
 
 void TfrmCalculator::ShowHelp()
 {
-    const QString file =
-        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpFileName);
-    if (QFileInfo::exists(file))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    ShowHelpWindow(this);
 }
 
 void TfrmCalculator::VisitWebSite()
 {
-    QDesktopServices::openUrl(QUrl(QLatin1String(kWebSiteAddress)));
+    if (kWebSiteAddress[0] != '\0')
+        QDesktopServices::openUrl(QUrl(QLatin1String(kWebSiteAddress)));
 }
 
 void TfrmCalculator::ShowAbout()
@@ -345,7 +347,8 @@ void TfrmCalculator::ShowAbout()
                             "An expression calculator by Zembrix.\n"
                             "Copyright (c) Zembrix. All rights reserved.\n"
                             "%2")
-                             .arg(QLatin1String(ZEMBRICAL_VERSION), QLatin1String(kWebSiteAddress));
+                             .arg(QLatin1String(ZEMBRICAL_VERSION), QLatin1String(kWebSiteAddress))
+                             .trimmed();
     MessageBoxes().ShowInformation(this, tr("About Zembrical Calculator"), text);
 }
 
