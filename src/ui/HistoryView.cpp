@@ -74,6 +74,10 @@ void TfrmHistory::CreateActions()
     actnUse = FList->CreateDefaultAction(tr("Use"), [this](int row) { UseEntry(row); });
     actnCopy = NewAction(this, tr("Copy"), {}, tr("Copy"));
     connect(actnCopy, &QAction::triggered, this, [this] { CopySelected(TCopyKind::ckEntry); });
+    // The list's own Ctrl+C would copy only the current row's expression.
+    actnCopy->setShortcut(QKeySequence::Copy);
+    actnCopy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    FList->addAction(actnCopy);
     actnCopyExpression = NewAction(this, tr("Copy Expression"), {}, tr("Copy Expression"));
     connect(actnCopyExpression, &QAction::triggered, this,
             [this] { CopySelected(TCopyKind::ckExpression); });

@@ -288,6 +288,18 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), Fetch<QString>("copied"));
     }
 
+    void ctrlCInTheListCopiesTheSelectedEntries()
+    {
+        History().Add("a", kHex, 10);
+        History().Add("b", kHex, 11);
+        History().Add("c", kHex, 12);
+        THost& host = Show();
+        Select(host.List(), {0, 2});
+        host.List().setFocus();
+        QTest::keyClick(&host.List(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("c = $C\r\na = $A"));
+    }
+
     void copyIsDisabledWithoutASelection()
     {
         Add({"1"});
