@@ -14,6 +14,7 @@
 #include "widgets/StatusBar.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -405,6 +406,11 @@ void TfrmCalculator::WriteLayout()
 
 void TfrmCalculator::closeEvent(QCloseEvent* event)
 {
+    // A dialog still open was not confirmed: what it tried out (a font, the toolbar style) must
+    // not be saved as the user's choice.
+    for (QDialog* dialog : findChildren<QDialog*>())
+        if (dialog->isVisible())
+            dialog->reject();
     // Saved here, where a failure can still be put to the user; the destructors that would
     // otherwise write these files then have nothing left to do.
     SaveReporting(LayoutFileName(), [this] { WriteLayout(); });

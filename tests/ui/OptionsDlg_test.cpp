@@ -329,6 +329,22 @@ private slots:
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(window->ToolBar()->Gradient());
     }
+
+    void closingTheWindowDoesNotSaveWhatAnOpenDialogTriedOut()
+    {
+        TUiEnvironment env("[General]\r\nGradientTheme=1\r\n");
+        std::unique_ptr<TfrmCalculator> window = ShowWindow(*env.Manager);
+        QVERIFY(window != nullptr);
+        window->actnOptions->trigger();
+        auto* dialog = window->findChild<TfrmOptions*>();
+        QVERIFY(dialog != nullptr);
+        dialog->PageControl->setCurrentIndex(1);
+        Click(dialog->rbThemeSystem);
+        QVERIFY(!env.Manager->GradientTheme());
+        window->close();
+        QVERIFY(env.Manager->GradientTheme());
+        QVERIFY(ReadFile(env.Path("Options.ini")).contains("GradientTheme=1"));
+    }
 };
 
 int main(int argc, char* argv[])
