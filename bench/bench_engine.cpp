@@ -120,5 +120,5 @@ BENCHMARK(BM_LookupInLargeGroup);
 int main(int argc, char** argv)
 {
     return calc::bench::RunWithRatio(argc, argv, "One-shot evaluation", "BM_OneShot_Zembrical",
-                                     "muparser", "BM_OneShot_muparser");
+                                     "muparser", "BM_OneShot_muparser", 20);
 }
