@@ -388,8 +388,8 @@ Extended TExpressionParser::ReadNumber()
     const std::string_view text = FText.substr(FPos, plain.Length);
     FPos += plain.Length;
     SkipSpaces();
-    Extended value = 0;
-    if (!TryDecimalToFloat(text, plain.Separator, value))
+    Extended value = plain.Value;
+    if (!plain.HasValue && !TryDecimalToFloat(text, plain.Separator, value))
         RaiseError(ceNumberFormat, text);
     return value;
 }
@@ -1026,8 +1026,8 @@ namespace {
 /// rounding to nearest turns a real overflow into infinity, so only that is one.
 Extended Pow(Extended x, Extended y)
 {
-    const Extended result = std::pow(x, y);
-    if (std::isfinite(result))
+    Extended result = std::pow(x, y);
+    if (std::isfinite(result) && (detail::ReadFPUFaults(result) & FE_OVERFLOW) != 0)
         std::feclearexcept(FE_OVERFLOW);
     return result;
 }

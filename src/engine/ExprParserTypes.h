@@ -110,13 +110,27 @@ void CheckFPUStatus();
 /// Clears every floating-point status flag.
 void ClearFPUStatus() noexcept;
 
-/// Passes a value through after making sure the operations that produced it have completed
-/// and raised no floating-point fault.
+namespace detail {
+/// The fault flags (FE_INVALID, FE_DIVBYZERO, FE_OVERFLOW bits) of the x87 status word and the
+/// SSE control register, read after value has been computed: value passes through the read,
+/// so the compiler can neither leave its computation for later nor start the next operation
+/// on it earlier.
+inline unsigned ReadFPUFaults(Extended& value) noexcept
+{
+    std::uint16_t status;
+    std::uint32_t control;
+    asm volatile("fnstsw %0\n\tstmxcsr %1" : "=a"(status), "=m"(control), "+t"(value)::"memory");
+    return (status | control) & 0x0Du;
+}
+[[noreturn]] void RaiseFPUFault(unsigned faults);
+} // namespace detail
+
+/// Passes a value through after making sure the operations that produced it raised no
+/// floating-point fault.
 inline Extended CheckedValue(Extended value)
 {
-    // Keeps the compiler from moving the arithmetic past the flag test.
-    asm volatile("" : "+m"(value)::"memory");
-    CheckFPUStatus();
+    if (const unsigned faults = detail::ReadFPUFaults(value); faults != 0) [[unlikely]]
+        detail::RaiseFPUFault(faults);
     return value;
 }
 

@@ -20,13 +20,6 @@ std::string TCharSet::Text() const
 
 namespace {
 
-[[nodiscard]] std::size_t SkipDigits(std::string_view text, std::size_t pos) noexcept
-{
-    while (pos < text.size() && IsDigit(text[pos]))
-        ++pos;
-    return pos;
-}
-
 /// Whether a character after a literal leaves it as it is. The general rules would take a
 /// letter into the literal (hexadecimal digits, suffixes), join digits across blanks and read a
 /// decimal separator after blanks.
@@ -51,6 +44,67 @@ constexpr auto kExactPowersOfTen = [] {
     }
     return powers;
 }();
+
+/// The digits of a decimal literal, as many as a 64-bit mantissa holds.
+struct TDecimalExponent;
+struct TDecimalDigits {
+    std::uint64_t Mantissa = 0;
+    int Significant = 0; // digits in the mantissa, leading zeros not counted
+    int Scale = 0;       // power of ten the mantissa is to be multiplied with
+    bool Exact = true;   // the mantissa holds every digit
+
+    void Add(char c, bool fraction) noexcept
+    {
+        const int d = c - '0';
+        if (Significant < 19) {
+            Mantissa = Mantissa * 10 + static_cast<std::uint64_t>(d);
+            if (Mantissa != 0)
+                ++Significant;
+            if (fraction)
+                --Scale;
+        }
+        else {
+            Exact = Exact && d == 0;
+            if (!fraction)
+                ++Scale;
+        }
+    }
+
+    /// The value when one correctly rounded operation on exact operands gives it.
+    inline bool TryExactValue(const TDecimalExponent& exponent, Extended& value) const noexcept;
+};
+
+/// The digits after E; beyond 100000 only that it is huge counts.
+struct TDecimalExponent {
+    int Value = 0;
+    bool Negative = false;
+    bool Huge = false;
+
+    void Add(char c) noexcept
+    {
+        if (Value > 100000)
+            Huge = true;
+        else
+            Value = Value * 10 + (c - '0');
+    }
+    [[nodiscard]] int Signed() const noexcept { return Negative ? -Value : Value; }
+};
+
+inline bool TDecimalDigits::TryExactValue(const TDecimalExponent& exponent,
+                                          Extended& value) const noexcept
+{
+    if (Mantissa == 0 && Exact) {
+        value = 0;
+        return true;
+    }
+    const int power = Scale + exponent.Signed();
+    if (!Exact || exponent.Huge || power < -27 || power > 27)
+        return false;
+    const auto m = static_cast<Extended>(Mantissa);
+    value = power >= 0 ? m * kExactPowersOfTen[static_cast<std::size_t>(power)]
+                       : m / kExactPowersOfTen[static_cast<std::size_t>(-power)];
+    return true;
+}
 
 /// The C library's correctly rounded conversion, for what the exact shortcut cannot convert.
 bool LibraryDecimalToFloat(std::string_view text, char separator, std::size_t expStart,
@@ -86,111 +140,67 @@ TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
     const std::size_t n = text.size();
     if (pos >= n || !IsDigit(text[pos]))
         return {};
-    std::size_t i = SkipDigits(text, pos);
+    TDecimalDigits digits;
+    std::size_t i = pos;
+    for (; i < n && IsDigit(text[i]); ++i)
+        digits.Add(text[i], false);
     char separator = '\0';
     if (i < n && !IsNameChar(text[i]) && separators.Contains(text[i])) {
         separator = text[i];
-        i = SkipDigits(text, i + 1);
+        for (++i; i < n && IsDigit(text[i]); ++i)
+            digits.Add(text[i], true);
     }
+    TDecimalExponent exponent;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
         if (separators.Contains(text[i]))
             return {};
         ++i;
+        exponent.Negative = i < n && text[i] == '-';
         if (i < n && (text[i] == '+' || text[i] == '-'))
             ++i;
         // Without digits here, the general rules depend on what follows.
         if (i == n || !IsDigit(text[i]))
             return {};
-        i = SkipDigits(text, i);
+        for (; i < n && IsDigit(text[i]); ++i)
+            exponent.Add(text[i]);
     }
     const std::size_t length = i - pos;
     while (i < n && IsSpaceChar(text[i]))
         ++i;
     if (i < n && !EndsLiteral(text[i], separators))
         return {};
-    return {length, separator};
+    Extended value = 0;
+    const bool hasValue = digits.TryExactValue(exponent, value);
+    return {length, separator, hasValue, value};
 }
 
 bool TryDecimalToFloat(std::string_view text, char separator, Extended& value)
 {
     std::size_t i = 0;
     const std::size_t n = text.size();
-    std::uint64_t mantissa = 0;
-    int significant = 0; // digits in the mantissa, leading zeros not counted
-    int scale = 0;       // power of ten the mantissa is to be multiplied with
-    bool exact = true;   // the mantissa holds every digit
-    const auto digit = [&](bool fraction) {
-        const int d = text[i] - '0';
-        if (significant < 19) {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(d);
-            if (mantissa != 0)
-                ++significant;
-            if (fraction)
-                --scale;
-        }
-        else {
-            exact = exact && d == 0;
-            if (!fraction)
-                ++scale;
-        }
-    };
-    const std::size_t intStart = i;
-    while (i < n && IsDigit(text[i])) {
-        digit(false);
-        ++i;
-    }
-    if (i == intStart)
+    TDecimalDigits digits;
+    for (; i < n && IsDigit(text[i]); ++i)
+        digits.Add(text[i], false);
+    if (i == 0)
         return false;
-    if (i < n && text[i] == separator) {
-        ++i;
-        while (i < n && IsDigit(text[i])) {
-            digit(true);
-            ++i;
-        }
-    }
+    if (i < n && text[i] == separator)
+        for (++i; i < n && IsDigit(text[i]); ++i)
+            digits.Add(text[i], true);
     std::size_t expStart = n;
+    TDecimalExponent exponent;
     if (i < n && (text[i] == 'E' || text[i] == 'e')) {
         expStart = i;
         ++i;
+        exponent.Negative = i < n && text[i] == '-';
         if (i < n && (text[i] == '+' || text[i] == '-'))
             ++i;
-        while (i < n && IsDigit(text[i]))
-            ++i;
+        for (; i < n && IsDigit(text[i]); ++i)
+            exponent.Add(text[i]);
     }
     if (i != n)
         return false;
-
-    int exponent = 0;
-    bool hugeExponent = false;
-    if (expStart < n) {
-        std::size_t k = expStart + 1;
-        const bool negative = k < n && text[k] == '-';
-        if (k < n && (text[k] == '+' || text[k] == '-'))
-            ++k;
-        for (; k < n; ++k) {
-            if (exponent > 100000) {
-                hugeExponent = true;
-                break;
-            }
-            exponent = exponent * 10 + (text[k] - '0');
-        }
-        if (negative)
-            exponent = -exponent;
-    }
-
-    const int power = scale + exponent;
-    if (mantissa == 0 && exact) {
-        value = 0;
-        return true;
-    }
-    if (exact && !hugeExponent && power >= -27 && power <= 27) {
-        // Both operands exact: one correctly rounded operation.
-        const auto m = static_cast<Extended>(mantissa);
-        value = power >= 0 ? m * kExactPowersOfTen[static_cast<std::size_t>(power)]
-                           : m / kExactPowersOfTen[static_cast<std::size_t>(-power)];
-        return true;
-    }
-    return LibraryDecimalToFloat(text, separator, expStart, value);
+    return digits.TryExactValue(exponent, value) ||
+           LibraryDecimalToFloat(text, separator, expStart, value);
 }
 
 } // namespace calc

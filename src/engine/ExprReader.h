@@ -142,13 +142,15 @@ inline constexpr TOperatorTable kRelationTable{kRelationOps};
 struct TPlainDecimal {
     std::size_t Length = 0; ///< 0: not a plain literal
     char Separator = '\0';  ///< the decimal separator in it, '\0' for none
+    bool HasValue = false;  ///< Value holds its value; else TryDecimalToFloat converts it
+    Extended Value = 0;
 };
 
 /// The plain decimal literal at pos: digits, optionally a decimal separator and digits,
 /// optionally E, a sign and digits, written without blanks, and followed (after any blanks) by
 /// nothing that would still belong to a number: no letter, digit or decimal separator. Prefixed,
 /// suffixed and spaced literals are not plain. The separators must hold no letters, digits or
-/// blanks.
+/// blanks. The value comes with it when the digits convert exactly on the way.
 [[nodiscard]] TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
                                              const TCharSet& separators) noexcept;
 
