@@ -349,7 +349,7 @@ std::string_view TExpressionParser::ReadName()
     return name;
 }
 
-int TExpressionParser::MatchOperator(const TOperatorTable& table)
+int TExpressionParser::ReadOperator(const TOperatorTable& table)
 {
     const TOperatorMatch match = table.Match(FText, FPos);
     if (match.Index >= 0) {

@@ -75,7 +75,15 @@ private:
     [[nodiscard]] static bool HasPlainSeparators(const TCharSet& separators) noexcept;
     Extended ReadDateTime(bool convert);
     void CloseBracket(char closer);
-    int MatchOperator(const TOperatorTable& table);
+    /// Reads an operator of the table and the blanks after it; its index, or -1 for none.
+    int MatchOperator(const TOperatorTable& table)
+    {
+        // Most characters start no operator of the level asked for: settled here, inline.
+        if (FPos >= FText.size() || !table.MayStartWith(FText[FPos]))
+            return -1;
+        return ReadOperator(table);
+    }
+    int ReadOperator(const TOperatorTable& table);
 
     // Evaluation, one function per precedence level.
     Extended ParseRelation();

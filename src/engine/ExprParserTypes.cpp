@@ -94,13 +94,6 @@ std::string AnsiUpperCase(std::string_view s)
     return result;
 }
 
-bool AnsiSameText(std::string_view a, std::string_view b) noexcept
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AnsiUpper(x) == AnsiUpper(y);
-           });
-}
-
 std::string_view TrimLeft(std::string_view s) noexcept
 {
     while (!s.empty() && IsTrimChar(s.front()))

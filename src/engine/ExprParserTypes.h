@@ -155,7 +155,15 @@ inline Extended CheckedValue(Extended value)
 }
 
 [[nodiscard]] std::string AnsiUpperCase(std::string_view s);
-[[nodiscard]] bool AnsiSameText(std::string_view a, std::string_view b) noexcept;
+[[nodiscard]] inline bool AnsiSameText(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AnsiUpper(a[i]) != AnsiUpper(b[i]))
+            return false;
+    return true;
+}
 
 /// Whitespace of expressions: codes 1 to 32 and the no-break space 160.
 [[nodiscard]] constexpr bool IsSpaceChar(char c) noexcept

@@ -68,6 +68,12 @@ public:
         return FSpellings[static_cast<std::size_t>(index)];
     }
 
+    /// Whether some spelling starts with the character, in either letter case.
+    [[nodiscard]] bool MayStartWith(char c) const noexcept
+    {
+        return FStartingCount[static_cast<unsigned char>(c)] != 0;
+    }
+
     /// The first spelling in list order that the text spells at pos, in either letter case. A
     /// one-character operator followed by the same character is not that operator ("**" is no
     /// "*"), except for the signs, "!" and "~", which may repeat.
