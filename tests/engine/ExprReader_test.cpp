@@ -296,6 +296,31 @@ TEST(PlainDecimal, LiteralsTheGeneralRulesWouldReadOtherwiseAreNotPlain)
     EXPECT_EQ(ReadPlainDecimal("1e5", 0, TCharSet("e")).Length, 0u);
 }
 
+TEST(PlainDecimal, DigitRunsEndAtEveryNonDigit)
+{
+    // Digit runs shorter and longer than eight characters, ended by every other character.
+    const std::string runs[] = {"1",   "1234567",    "12345678",       "123456789012",
+                                "0.5", "12.3456789", "1234567.8912345"};
+    for (int c = 1; c < 256; ++c) {
+        const char end = static_cast<char>(c);
+        if (IsDigit(end) || end == '.' || end == 'e' || end == 'E')
+            continue; // these carry the literal on
+        for (const std::string& run : runs) {
+            const std::string text = run + end + "987654321";
+            SCOPED_TRACE(testing::Message() << run << " then " << c);
+            const TPlainDecimal plain = ReadPlainDecimal(text, 0, TCharSet("."));
+            // Letters and blanks after digits leave them to the general rules.
+            if (IsNameChar(end) || IsSpaceChar(end)) {
+                EXPECT_EQ(plain.Length, 0u);
+                continue;
+            }
+            ASSERT_EQ(plain.Length, run.size());
+            ASSERT_TRUE(plain.HasValue);
+            EXPECT_TRUE(SameBits(plain.Value, LibraryConversion(run).Value));
+        }
+    }
+}
+
 /// Texts read once as plain literals and once by the general rules (which a letter decimal
 /// separator forces) give the same value, error, position and argument.
 TEST(PlainDecimal, ReadsAsTheGeneralRulesDo)
