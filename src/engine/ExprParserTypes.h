@@ -119,7 +119,8 @@ inline unsigned ReadFPUFaults(Extended& value) noexcept
 {
     std::uint16_t status;
     std::uint32_t control;
-    asm volatile("fnstsw %0\n\tstmxcsr %1" : "=a"(status), "=m"(control), "+t"(value)::"memory");
+    // Early clobber: the status lands in ax before the control register's address is used.
+    asm volatile("fnstsw %0\n\tstmxcsr %1" : "=&a"(status), "=m"(control), "+t"(value)::"memory");
     return (status | control) & 0x0Du;
 }
 [[noreturn]] void RaiseFPUFault(unsigned faults);
