@@ -80,23 +80,27 @@ public:
         }
     }
 
-    /// The throughput of the first run whose name starts with prefix, or 0.
+    /// The median throughput of repeated runs of the benchmark named prefix, else that of the
+    /// first run whose name starts with prefix, or 0.
     [[nodiscard]] double Rate(std::string_view prefix) const
     {
+        const auto median = FRates.find(std::string(prefix) + "_median");
+        if (median != FRates.end())
+            return median->second;
         for (const auto& [name, rate] : FRates)
             if (name.rfind(prefix, 0) == 0)
                 return rate;
         return 0;
     }
 
-    void PrintRatio(const char* what, const char* ours, const char* peerName,
-                    const char* peer) const
+    void PrintRatio(const char* what, const char* ours, const char* peerName, const char* peer,
+                    double target) const
     {
         const double a = Rate(ours);
         const double b = Rate(peer);
         if (a > 0 && b > 0)
-            std::printf("%s: %.0f expressions/s, %s %.0f/s, ratio %.2fx (target 5x)\n", what, a,
-                        peerName, b, a / b);
+            std::printf("%s: %.0f expressions/s, %s %.0f/s, ratio %.2fx (target %gx)\n", what, a,
+                        peerName, b, a / b, target);
     }
 
 private:
@@ -105,7 +109,7 @@ private:
 
 /// Reads the corpus, runs every benchmark, then prints the ratio of ours against the peer.
 inline int RunWithRatio(int argc, char** argv, const char* what, const char* ours,
-                        const char* peerName, const char* peer)
+                        const char* peerName, const char* peer, double target)
 {
     TakeCorpusOption(argc, argv);
     if (!LoadCorpus())
@@ -115,7 +119,7 @@ inline int RunWithRatio(int argc, char** argv, const char* what, const char* our
         return 2;
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio(what, ours, peerName, peer);
+    reporter.PrintRatio(what, ours, peerName, peer, target);
     benchmark::Shutdown();
     return AnyFailed() ? 1 : 0;
 }

@@ -195,5 +195,5 @@ BENCHMARK(BM_LongLine_Process)
 int main(int argc, char** argv)
 {
     return calc::bench::RunWithRatio(argc, argv, "Console calculator", "BM_Process_ZembricalCli",
-                                     "muparser reader", "BM_Process_muparserReader");
+                                     "muparser reader", "BM_Process_muparserReader", 12);
 }

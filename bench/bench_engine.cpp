@@ -3,6 +3,7 @@
 #include "definitions/ExprParserDefinitions.h"
 #include "engine/ExprParser.h"
 #include "engine/ExprParserFunc.h"
+#include "engine/ExprReader.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -64,6 +65,47 @@ void BM_OneShot_muparser(benchmark::State& state)
 }
 BENCHMARK(BM_OneShot_muparser);
 
+// The reading steps alone over the same corpus, per expression: every number literal read as
+// the parser reads a plain one, and every position tried against the operator tables.
+void BM_ReadNumberLiterals(benchmark::State& state)
+{
+    const auto& corpus = bench::Corpus();
+    const TCharSet separators(".");
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const std::string& text = corpus[i];
+        for (std::size_t pos = 0; pos < text.size(); ++pos) {
+            if (!IsDigit(text[pos]))
+                continue;
+            const TPlainDecimal literal = ReadPlainDecimal(text, pos, separators);
+            benchmark::DoNotOptimize(literal);
+            pos += literal.Length;
+        }
+        if (++i == corpus.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_ReadNumberLiterals);
+
+void BM_MatchOperators(benchmark::State& state)
+{
+    const auto& corpus = bench::Corpus();
+    const TOperatorTable* tables[] = {&kUnaryTable, &kPowerTable, &kTermTable, &kSumTable,
+                                      &kRelationTable};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const std::string& text = corpus[i];
+        for (std::size_t pos = 0; pos < text.size(); ++pos)
+            for (const TOperatorTable* table : tables)
+                benchmark::DoNotOptimize(table->Match(text, pos));
+        if (++i == corpus.size())
+            i = 0;
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_MatchOperators);
+
 void BM_RecursiveUserFunction(benchmark::State& state)
 {
     EnsureBuiltIns();
@@ -120,5 +162,5 @@ BENCHMARK(BM_LookupInLargeGroup);
 int main(int argc, char** argv)
 {
     return calc::bench::RunWithRatio(argc, argv, "One-shot evaluation", "BM_OneShot_Zembrical",
-                                     "muparser", "BM_OneShot_muparser");
+                                     "muparser", "BM_OneShot_muparser", 20);
 }

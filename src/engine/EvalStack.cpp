@@ -123,8 +123,8 @@ std::uintptr_t CurrentThreadStackLimit()
 
 namespace detail {
 
-thread_local std::uintptr_t tStackLimit = UINTPTR_MAX; // unknown until first checked
-thread_local std::uintptr_t tStackLowest = UINTPTR_MAX;
+thread_local constinit std::uintptr_t tStackLimit = UINTPTR_MAX; // unknown until first checked
+thread_local constinit std::uintptr_t tStackLowest = UINTPTR_MAX;
 
 void StackExhausted()
 {

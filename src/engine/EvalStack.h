@@ -36,8 +36,9 @@ template <class F> void RunOnEvaluationStack(F& f)
 }
 
 namespace detail {
-extern thread_local std::uintptr_t tStackLimit;
-extern thread_local std::uintptr_t tStackLowest;
+// Constant-initialized, so that reading them from other files needs no call to an initializer.
+extern thread_local constinit std::uintptr_t tStackLimit;
+extern thread_local constinit std::uintptr_t tStackLowest;
 [[noreturn]] void StackExhausted();
 void CheckStackSlow(std::uintptr_t sp);
 } // namespace detail

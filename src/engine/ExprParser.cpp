@@ -6,61 +6,13 @@
 #include "engine/ExprParserRegistry.h"
 
 #include <array>
-#include <cerrno>
 #include <cfenv>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
-#include <locale.h>
 #include <new>
 
 namespace calc {
 
-std::string TCharSet::Text() const
-{
-    std::string text;
-    for (std::size_t c = 0; c < FBits.size(); ++c)
-        if (FBits.test(c))
-            text.push_back(static_cast<char>(c));
-    return text;
-}
-
-/// An ordered list of operator spellings; the order decides between shared prefixes.
-struct TOperatorTable {
-    const std::string_view* Entries;
-    std::size_t Count;
-    std::bitset<256> First; // characters an entry can start with, in either letter case
-
-    template <std::size_t N>
-    constexpr explicit TOperatorTable(const std::array<std::string_view, N>& entries)
-        : Entries(entries.data()), Count(N)
-    {
-        for (const std::string_view e : entries) {
-            const auto c = static_cast<unsigned char>(e[0]);
-            First.set(c);
-            if (c >= 'A' && c <= 'Z')
-                First.set(c + 32u);
-        }
-    }
-};
-
 namespace {
-
-constexpr std::array<std::string_view, 5> kUnaryOps{"-", "+", "!", "~", "NOT"};
-constexpr std::array<std::string_view, 2> kPowerOps{"^", "**"};
-constexpr std::array<std::string_view, 17> kTermOps{"%*",  "%/",  "*",  "/",   "\\", "DIV",
-                                                    "%",   "MOD", "&",  "AND", "&&", "<<",
-                                                    "SHL", "LSH", ">>", "SHR", "RSH"};
-constexpr std::array<std::string_view, 11> kSumOps{"+%?", "-%?", "+%", "-%", "+",  "-",
-                                                   "||",  "|",   "OR", "^^", "XOR"};
-constexpr std::array<std::string_view, 9> kRelationOps{
-    "<=", ">=", "==", "=", "!=", "<>", "<", ">", "?"};
-
-const TOperatorTable kUnaryTable{kUnaryOps};
-const TOperatorTable kPowerTable{kPowerOps};
-const TOperatorTable kTermTable{kTermOps};
-const TOperatorTable kSumTable{kSumOps};
-const TOperatorTable kRelationTable{kRelationOps};
 
 enum TTermOp {
     toPercentMul,
@@ -256,128 +208,6 @@ Extended RomanToInt(const std::string& text)
     return FromInt(value);
 }
 
-locale_t CLocale()
-{
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
-/// Powers of ten that the 80-bit format holds exactly (5^27 < 2^64).
-constexpr auto kExactPowersOfTen = [] {
-    std::array<Extended, 28> powers{};
-    Extended p = 1;
-    for (Extended& power : powers) {
-        power = p;
-        p *= 10;
-    }
-    return powers;
-}();
-
-/// Converts a decimal literal with the given decimal separator: digits, optionally the
-/// separator and digits, optionally E with an optional sign and optional digits. Overflow
-/// fails; underflow gives the tiny or zero value. The result is correctly rounded.
-bool TryDecimalToFloat(const std::string& text, char separator, Extended& value)
-{
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    std::uint64_t mantissa = 0;
-    int significant = 0; // digits in the mantissa, leading zeros not counted
-    int scale = 0;       // power of ten the mantissa is to be multiplied with
-    bool exact = true;   // the mantissa holds every digit
-    const auto digit = [&](bool fraction) {
-        const int d = text[i] - '0';
-        if (significant < 19) {
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(d);
-            if (mantissa != 0)
-                ++significant;
-            if (fraction)
-                --scale;
-        }
-        else {
-            exact = exact && d == 0;
-            if (!fraction)
-                ++scale;
-        }
-    };
-    const std::size_t intStart = i;
-    while (i < n && IsDigit(text[i])) {
-        digit(false);
-        ++i;
-    }
-    if (i == intStart)
-        return false;
-    if (i < n && text[i] == separator) {
-        ++i;
-        while (i < n && IsDigit(text[i])) {
-            digit(true);
-            ++i;
-        }
-    }
-    std::size_t expStart = n;
-    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        expStart = i;
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        while (i < n && IsDigit(text[i]))
-            ++i;
-    }
-    if (i != n)
-        return false;
-
-    int exponent = 0;
-    bool hugeExponent = false;
-    if (expStart < n) {
-        std::size_t k = expStart + 1;
-        const bool negative = k < n && text[k] == '-';
-        if (k < n && (text[k] == '+' || text[k] == '-'))
-            ++k;
-        for (; k < n; ++k) {
-            if (exponent > 100000) {
-                hugeExponent = true;
-                break;
-            }
-            exponent = exponent * 10 + (text[k] - '0');
-        }
-        if (negative)
-            exponent = -exponent;
-    }
-
-    const int power = scale + exponent;
-    if (mantissa == 0 && exact) {
-        value = 0;
-        return true;
-    }
-    if (exact && !hugeExponent && power >= -27 && power <= 27) {
-        // Both operands exact: one correctly rounded operation.
-        const auto m = static_cast<Extended>(mantissa);
-        value = power >= 0 ? m * kExactPowersOfTen[static_cast<std::size_t>(power)]
-                           : m / kExactPowersOfTen[static_cast<std::size_t>(-power)];
-        return true;
-    }
-
-    // The general case: the C library's correctly rounded conversion.
-    std::string normal(text);
-    if (separator != '.')
-        for (char& c : normal)
-            if (c == separator)
-                c = '.';
-    if (expStart < n && expStart + 1 == n)
-        normal.resize(expStart); // an exponent without digits counts as 0
-    else if (expStart < n && expStart + 2 == n && !IsDigit(normal.back()))
-        normal.resize(expStart);
-    errno = 0;
-    char* end = nullptr;
-    const Extended result = strtold_l(normal.c_str(), &end, CLocale());
-    const bool overflow = errno == ERANGE && std::isinf(result);
-    if (std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW))
-        std::feclearexcept(FE_ALL_EXCEPT);
-    if (overflow || end != normal.c_str() + normal.size())
-        return false;
-    value = result;
-    return true;
-}
-
 } // namespace
 
 TExpressionParser::TExpressionParser() = default;
@@ -519,27 +349,14 @@ std::string_view TExpressionParser::ReadName()
     return name;
 }
 
-int TExpressionParser::MatchOperator(const TOperatorTable& table)
+int TExpressionParser::ReadOperator(const TOperatorTable& table)
 {
-    if (!table.First.test(static_cast<unsigned char>(Cur())))
-        return -1;
-    for (std::size_t i = 0; i < table.Count; ++i) {
-        const std::string_view entry = table.Entries[i];
-        std::size_t k = 0;
-        while (k < entry.size() && AnsiUpper(At(FPos + k)) == entry[k])
-            ++k;
-        if (k != entry.size())
-            continue;
-        if (entry.size() == 1) {
-            const char c = entry[0];
-            if (At(FPos + 1) == c && c != '!' && c != '+' && c != '-' && c != '~')
-                continue;
-        }
-        FPos += entry.size();
+    const TOperatorMatch match = table.Match(FText, FPos);
+    if (match.Index >= 0) {
+        FPos += match.Length;
         SkipSpaces();
-        return static_cast<int>(i);
     }
-    return -1;
+    return match.Index;
 }
 
 void TExpressionParser::CloseBracket(char closer)
@@ -550,7 +367,34 @@ void TExpressionParser::CloseBracket(char closer)
         RaiseError(ceExpected, std::string_view(&closer, 1));
 }
 
+bool TExpressionParser::HasPlainSeparators(const TCharSet& separators) noexcept
+{
+    for (int c = 0; c < 256; ++c) {
+        const auto ch = static_cast<char>(c);
+        if (separators.Contains(ch) &&
+            (ch == '\0' || IsNameChar(ch) || IsDigit(ch) || IsSpaceChar(ch)))
+            return false;
+    }
+    return true;
+}
+
 Extended TExpressionParser::ReadNumber()
+{
+    // Most literals are plain decimals, read and converted straight from the text.
+    const TPlainDecimal plain =
+        FPlainSeparators ? ReadPlainDecimal(FText, FPos, FDecimalSeparators) : TPlainDecimal{};
+    if (plain.Length == 0)
+        return ReadGeneralNumber();
+    const std::string_view text = FText.substr(FPos, plain.Length);
+    FPos += plain.Length;
+    SkipSpaces();
+    Extended value = plain.Value;
+    if (!plain.HasValue && !TryDecimalToFloat(text, plain.Separator, value))
+        RaiseError(ceNumberFormat, text);
+    return value;
+}
+
+Extended TExpressionParser::ReadGeneralNumber()
 {
     enum class TKind { Undecided, Decimal, Hex, Bin, Oct, Roman };
     TKind kind = TKind::Undecided;
@@ -1182,8 +1026,8 @@ namespace {
 /// rounding to nearest turns a real overflow into infinity, so only that is one.
 Extended Pow(Extended x, Extended y)
 {
-    const Extended result = std::pow(x, y);
-    if (std::isfinite(result))
+    Extended result = std::pow(x, y);
+    if (std::isfinite(result) && (detail::ReadFPUFaults(result) & FE_OVERFLOW) != 0)
         std::feclearexcept(FE_OVERFLOW);
     return result;
 }

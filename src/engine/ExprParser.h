@@ -1,40 +1,14 @@
 #pragma once
 
 #include "engine/ExprParserTypes.h"
+#include "engine/ExprReader.h"
 
-#include <bitset>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace calc {
 
-/// A set of 8-bit characters.
-class TCharSet {
-public:
-    TCharSet() = default;
-    TCharSet(std::string_view chars) { Include(chars); }
-    void Include(char c) noexcept { FBits.set(static_cast<unsigned char>(c)); }
-    void Include(std::string_view chars) noexcept
-    {
-        for (const char c : chars)
-            Include(c);
-    }
-    void Exclude(char c) noexcept { FBits.reset(static_cast<unsigned char>(c)); }
-    [[nodiscard]] bool Contains(char c) const noexcept
-    {
-        return FBits.test(static_cast<unsigned char>(c));
-    }
-    [[nodiscard]] bool Empty() const noexcept { return FBits.none(); }
-    /// Every member once, in ascending character code order.
-    [[nodiscard]] std::string Text() const;
-    bool operator==(const TCharSet&) const = default;
-
-private:
-    std::bitset<256> FBits;
-};
-
-struct TOperatorTable;
 class IParserDefinitions;
 
 /// Evaluates an expression text in one recursive-descent pass, computing while it parses.
@@ -64,6 +38,7 @@ public:
     {
         FDecimalSeparators = value;
         FDecimalSeparatorList = value.Text();
+        FPlainSeparators = HasPlainSeparators(value);
     }
     [[nodiscard]] char ListSeparator() const noexcept { return FListSeparator; }
     void SetListSeparator(char value) noexcept { FListSeparator = value; }
@@ -96,9 +71,19 @@ private:
     void AdvanceRequired();
     std::string_view ReadName();
     Extended ReadNumber();
+    Extended ReadGeneralNumber();
+    [[nodiscard]] static bool HasPlainSeparators(const TCharSet& separators) noexcept;
     Extended ReadDateTime(bool convert);
     void CloseBracket(char closer);
-    int MatchOperator(const TOperatorTable& table);
+    /// Reads an operator of the table and the blanks after it; its index, or -1 for none.
+    int MatchOperator(const TOperatorTable& table)
+    {
+        // Most characters start no operator of the level asked for: settled here, inline.
+        if (FPos >= FText.size() || !table.MayStartWith(FText[FPos]))
+            return -1;
+        return ReadOperator(table);
+    }
+    int ReadOperator(const TOperatorTable& table);
 
     // Evaluation, one function per precedence level.
     Extended ParseRelation();
@@ -131,6 +116,7 @@ private:
     std::string FErrorArg;
     TCharSet FDecimalSeparators{"."};
     std::string FDecimalSeparatorList = ".";
+    bool FPlainSeparators = true; // no letters, digits or blanks among them
     char FListSeparator = ',';
     TAngleMode FAngleMode = TAngleMode::amDeg;
     const IParserDefinitions* FDefinitions = nullptr;

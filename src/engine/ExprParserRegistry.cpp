@@ -1,5 +1,6 @@
 #include "engine/ExprParserRegistry.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace calc {
@@ -9,6 +10,24 @@ namespace {
 std::atomic<const IParserDefinitions*> gDefaultDefinitions{nullptr};
 
 } // namespace
+
+void TFuncArgs::resize(std::size_t count)
+{
+    if (count <= kInline) {
+        if (FSize > kInline)
+            std::copy_n(FHeap.begin(), count, FInline.begin());
+        else if (count > FSize)
+            std::fill(FInline.begin() + static_cast<std::ptrdiff_t>(FSize),
+                      FInline.begin() + static_cast<std::ptrdiff_t>(count), Extended{0});
+        FHeap.clear();
+    }
+    else {
+        if (FSize <= kInline)
+            FHeap.assign(FInline.begin(), FInline.begin() + static_cast<std::ptrdiff_t>(FSize));
+        FHeap.resize(count);
+    }
+    FSize = count;
+}
 
 TCustomFuncEvaluator::TCustomFuncEvaluator(int argCount)
     : FArgCount(argCount), FArgs(static_cast<std::size_t>(argCount > 0 ? argCount : 0))

@@ -2,12 +2,43 @@
 
 #include "engine/ExprParserTypes.h"
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <string_view>
 #include <vector>
 
 namespace calc {
+
+/// The argument values of a call; the few that most calls have need no allocation.
+class TFuncArgs {
+public:
+    explicit TFuncArgs(std::size_t count) { resize(count); }
+
+    [[nodiscard]] std::size_t size() const noexcept { return FSize; }
+    [[nodiscard]] Extended& operator[](std::size_t index) noexcept { return Data()[index]; }
+    [[nodiscard]] const Extended& operator[](std::size_t index) const noexcept
+    {
+        return Data()[index];
+    }
+    /// Keeps the first values; new ones are 0.
+    void resize(std::size_t count);
+
+private:
+    static constexpr std::size_t kInline = 4;
+    [[nodiscard]] Extended* Data() noexcept
+    {
+        return FSize <= kInline ? FInline.data() : FHeap.data();
+    }
+    [[nodiscard]] const Extended* Data() const noexcept
+    {
+        return FSize <= kInline ? FInline.data() : FHeap.data();
+    }
+
+    std::array<Extended, kInline> FInline{};
+    std::vector<Extended> FHeap;
+    std::size_t FSize = 0;
+};
 
 /// A function call in progress: created per call, filled by the caller, evaluated once.
 class TCustomFuncEvaluator {
@@ -27,11 +58,11 @@ public:
     {
         return FArgs[static_cast<std::size_t>(index)];
     }
-    [[nodiscard]] const std::vector<Extended>& Args() const noexcept { return FArgs; }
+    [[nodiscard]] const TFuncArgs& Args() const noexcept { return FArgs; }
 
 protected:
     int FArgCount;
-    std::vector<Extended> FArgs;
+    TFuncArgs FArgs;
 };
 
 /// What the parser asks of the names it meets: the definitions registry implements it.

@@ -110,13 +110,28 @@ void CheckFPUStatus();
 /// Clears every floating-point status flag.
 void ClearFPUStatus() noexcept;
 
-/// Passes a value through after making sure the operations that produced it have completed
-/// and raised no floating-point fault.
+namespace detail {
+/// The fault flags (FE_INVALID, FE_DIVBYZERO, FE_OVERFLOW bits) of the x87 status word and the
+/// SSE control register, read after value has been computed: value passes through the read,
+/// so the compiler can neither leave its computation for later nor start the next operation
+/// on it earlier.
+inline unsigned ReadFPUFaults(Extended& value) noexcept
+{
+    std::uint16_t status;
+    std::uint32_t control;
+    // Early clobber: the status lands in ax before the control register's address is used.
+    asm volatile("fnstsw %0\n\tstmxcsr %1" : "=&a"(status), "=m"(control), "+t"(value)::"memory");
+    return (status | control) & 0x0Du;
+}
+[[noreturn]] void RaiseFPUFault(unsigned faults);
+} // namespace detail
+
+/// Passes a value through after making sure the operations that produced it raised no
+/// floating-point fault.
 inline Extended CheckedValue(Extended value)
 {
-    // Keeps the compiler from moving the arithmetic past the flag test.
-    asm volatile("" : "+m"(value)::"memory");
-    CheckFPUStatus();
+    if (const unsigned faults = detail::ReadFPUFaults(value); faults != 0) [[unlikely]]
+        detail::RaiseFPUFault(faults);
     return value;
 }
 
@@ -141,7 +156,15 @@ inline Extended CheckedValue(Extended value)
 }
 
 [[nodiscard]] std::string AnsiUpperCase(std::string_view s);
-[[nodiscard]] bool AnsiSameText(std::string_view a, std::string_view b) noexcept;
+[[nodiscard]] inline bool AnsiSameText(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AnsiUpper(a[i]) != AnsiUpper(b[i]))
+            return false;
+    return true;
+}
 
 /// Whitespace of expressions: codes 1 to 32 and the no-break space 160.
 [[nodiscard]] constexpr bool IsSpaceChar(char c) noexcept
