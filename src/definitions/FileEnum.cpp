@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
@@ -112,7 +113,20 @@ std::string DefinitionsDir()
     const std::string& path = DefinitionsDirOverride();
     if (!path.empty())
         return path;
-    return ProgramFolder() + kPathDelim + std::string(kDefinitionsFolderName);
+    const std::string portable = ProgramFolder() + kPathDelim + std::string(kDefinitionsFolderName);
+    std::error_code error;
+    if (std::filesystem::is_directory(portable, error))
+        return portable;
+    std::string data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == kPathDelim)
+        data = xdg;
+    else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+        data = std::string(home) + "/.local/share";
+    else
+        return portable;
+    while (data.size() > 1 && data.back() == kPathDelim)
+        data.pop_back();
+    return data + "/Zembrical Calculator/" + std::string(kDefinitionsFolderName);
 }
 
 void SetDefinitionsDir(std::string path)
@@ -365,6 +379,32 @@ bool ReadDefinitionTexts(const std::string& path, std::vector<std::string>& text
 
 } // namespace
 
+namespace {
+
+void AddDefinitionTexts(TDefinitionsGroup& group, const std::vector<std::string>& texts)
+{
+    for (const std::string& text : texts) {
+        try {
+            group.AddDefinitionText(text);
+        }
+        catch (const std::exception&) {
+            // A line that does not load is left out here; the view reports it.
+        }
+    }
+}
+
+} // namespace
+
+bool ReloadDefinitionGroup(TDefinitionsGroup& group)
+{
+    std::vector<std::string> texts;
+    if (!ReadDefinitionTexts(group.FileName(), texts))
+        return false;
+    group.Clear();
+    AddDefinitionTexts(group, texts);
+    return true;
+}
+
 void LoadDefinitionGroups(TParserDefinitions& definitions)
 {
     definitions.ClearGroups();
@@ -375,14 +415,7 @@ void LoadDefinitionGroups(TParserDefinitions& definitions)
             continue; // unreadable or gone since the listing: the other files still load
         TDefinitionsGroup& group = definitions.AddGroup(DefinitionGroupName(info));
         group.SetFileName(info.FullName());
-        for (const std::string& text : texts) {
-            try {
-                group.AddDefinitionText(text);
-            }
-            catch (const std::exception&) {
-                // A line that does not load is left out at start-up; the view reports it.
-            }
-        }
+        AddDefinitionTexts(group, texts);
     }
 }
 

@@ -13,10 +13,13 @@
 namespace calc {
 
 class TParserDefinitions;
+class TDefinitionsGroup;
 
 inline constexpr char kPathDelim = '/';
 
-/// The folder "Definitions" beside the program, without a trailing separator.
+/// The folder "Definitions" beside the program when it exists (a portable copy), otherwise the
+/// per-user $XDG_DATA_HOME/Zembrical Calculator/Definitions (~/.local/share when unset);
+/// without a trailing separator. Nothing is created.
 [[nodiscard]] std::string DefinitionsDir();
 /// Puts the definitions folder elsewhere (tests, the console calculator's --definitions);
 /// an empty path goes back to the folder beside the program.
@@ -212,6 +215,10 @@ private:
 /// extension, each folder followed by " > " (Units/Old/Imperial.udf gives Units > Old >
 /// Imperial).
 [[nodiscard]] std::string DefinitionGroupName(const TFileInfo& file);
+
+/// Refills the group from its file; a file that cannot be read leaves the group as it was and
+/// answers false. Lines that do not load are left out.
+bool ReloadDefinitionGroup(TDefinitionsGroup& group);
 
 /// Rebuilds the groups of the registry from every "*.udf" file under DefinitionsDir(), in walk
 /// order. A file that cannot be opened and a line that does not load are skipped silently.
