@@ -326,7 +326,8 @@ void TDefinitionsFile::NoteIdentity() noexcept
 
 void TDefinitionsFile::CheckUnchanged(const char* failFormat) const
 {
-    if (FIdentity && ReadFileIdentity(FFileName) != FIdentity)
+    // A file that has gone is left to the save, which reports why it cannot write there.
+    if (const auto now = ReadFileIdentity(FFileName); FIdentity && now && now != FIdentity)
         Fail(failFormat, FFileName, sChangedOnDisk);
 }
 

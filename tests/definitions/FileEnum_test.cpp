@@ -2,8 +2,13 @@
 #include "engine/ExprParserTypes.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -288,15 +293,67 @@ protected:
     std::string FDir;
 };
 
-TEST(DefinitionsDirDefault, IsTheFolderDefinitionsBesideTheProgram)
+/// Sets an environment variable for a test and puts the old value back.
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const char* value) : FName(name)
+    {
+        if (const char* old = std::getenv(name))
+            FOld = old;
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~TScopedEnv()
+    {
+        if (FOld)
+            ::setenv(FName, FOld->c_str(), 1);
+        else
+            ::unsetenv(FName);
+    }
+    TScopedEnv(const TScopedEnv&) = delete;
+    TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+    const char* FName;
+    std::optional<std::string> FOld;
+};
+
+std::string ProgramFolderOfTest()
 {
-    SetDefinitionsDir({});
     char exe[4096];
     const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    ASSERT_GT(length, 0);
-    std::string folder(exe, static_cast<std::size_t>(length));
-    folder.erase(folder.rfind('/'));
-    EXPECT_EQ(DefinitionsDir(), folder + "/Definitions");
+    std::string folder(exe, static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+    return folder.substr(0, folder.rfind('/'));
+}
+
+TEST(DefinitionsDirDefault, IsTheFolderDefinitionsBesideTheProgramWhenItExists)
+{
+    SetDefinitionsDir({});
+    const std::string portable = ProgramFolderOfTest() + "/Definitions";
+    ASSERT_FALSE(std::filesystem::exists(portable));
+    ASSERT_TRUE(std::filesystem::create_directory(portable));
+    const std::string found = DefinitionsDir();
+    std::filesystem::remove(portable);
+    EXPECT_EQ(found, portable);
+}
+
+TEST(DefinitionsDirDefault, IsThePerUserDataFolderOtherwise)
+{
+    SetDefinitionsDir({});
+    ASSERT_FALSE(std::filesystem::exists(ProgramFolderOfTest() + "/Definitions"));
+    {
+        const TScopedEnv data("XDG_DATA_HOME", "/data/home/");
+        EXPECT_EQ(DefinitionsDir(), "/data/home/Zembrical Calculator/Definitions");
+    }
+    for (const char* unusable : {static_cast<const char*>(nullptr), "", "relative/data"}) {
+        SCOPED_TRACE(unusable == nullptr ? "unset" : unusable);
+        const TScopedEnv data("XDG_DATA_HOME", unusable);
+        const TScopedEnv home("HOME", "/home/user");
+        EXPECT_EQ(DefinitionsDir(), "/home/user/.local/share/Zembrical Calculator/Definitions");
+    }
+    EXPECT_FALSE(std::filesystem::exists("/data/home")) << "nothing is created";
 }
 
 TEST_F(DefinitionsDirTest, OverrideIsUsedWithoutTrailingSeparator)
