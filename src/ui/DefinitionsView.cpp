@@ -38,6 +38,12 @@ QString PathText(const std::string& path)
     return QString::fromLocal8Bit(path);
 }
 
+TfrmDefinitions::TOpenFileEvent& ErrorListOpener()
+{
+    static TfrmDefinitions::TOpenFileEvent opener;
+    return opener;
+}
+
 bool FileExists(const std::string& path)
 {
     std::error_code error;
@@ -62,9 +68,11 @@ TfrmDefinitions::TfrmDefinitions(TCalcManager& manager, TDefinitionsWatcher* wat
     RunSelectFile = [this](std::string& fileName) {
         return TDefinitionsSelectDialog::Execute(fileName, this);
     };
-    OpenErrorList = [](const QString& fileName) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
-    };
+    OpenErrorList = ErrorListOpener();
+    if (!OpenErrorList)
+        OpenErrorList = [](const QString& fileName) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(fileName));
+        };
 
     FList->AddColumn({tr("Name"), 100, 100, 200});
     FList->AddColumn({tr("Expression"), 250, 250, 0});
@@ -109,6 +117,11 @@ TfrmDefinitions::TfrmDefinitions(TCalcManager& manager, TDefinitionsWatcher* wat
 }
 
 TfrmDefinitions::~TfrmDefinitions() = default;
+
+void TfrmDefinitions::SetErrorListOpener(TOpenFileEvent opener)
+{
+    ErrorListOpener() = std::move(opener);
+}
 
 QWidget* TfrmDefinitions::GetFocusControl() const
 {

@@ -104,6 +104,9 @@ public:
     TSelectFileRunner RunSelectFile;
     /// Opens the error list for the user.
     TOpenFileEvent OpenErrorList;
+    /// What new views open the error list with; empty for the desktop's handler. Tests put
+    /// their own in place, since a view may report errors while it is being built.
+    static void SetErrorListOpener(TOpenFileEvent opener);
 
     QAction* actnFileSelector;
     QAction* actnUse;
