@@ -37,7 +37,7 @@ TDefinitionsWatcher::TDefinitionsWatcher(TCalcManager& manager, QObject* parent)
 {
     FSettleTimer->setSingleShot(true);
     FSettleTimer->setInterval(kSettleMs);
-    connect(FSettleTimer, &QTimer::timeout, this, &TDefinitionsWatcher::CheckNow);
+    connect(FSettleTimer, &QTimer::timeout, this, &TDefinitionsWatcher::CheckSettled);
     connect(FWatcher, &QFileSystemWatcher::fileChanged, this, &TDefinitionsWatcher::ScheduleCheck);
     connect(FWatcher, &QFileSystemWatcher::directoryChanged, this,
             &TDefinitionsWatcher::ScheduleCheck);
@@ -84,21 +84,26 @@ bool TDefinitionsWatcher::StillBeingWritten() const
     return false;
 }
 
+void TDefinitionsWatcher::CheckSettled()
+{
+    // An editor writing in place may pause between its writes; a few more rounds give it time.
+    if (FHoldCount == 0 && FSettleRounds < 4 && StillBeingWritten()) {
+        ++FSettleRounds;
+        FSettleTimer->start();
+        return;
+    }
+    CheckNow();
+}
+
 void TDefinitionsWatcher::CheckNow()
 {
     FSettleTimer->stop();
+    FSettleRounds = 0;
     if (FHoldCount > 0) {
         FCheckWaiting = true;
         return;
     }
     FCheckWaiting = false;
-    // An editor writing in place may pause between its writes; a few more rounds give it time.
-    if (FSettleRounds < 4 && StillBeingWritten()) {
-        ++FSettleRounds;
-        FSettleTimer->start();
-        return;
-    }
-    FSettleRounds = 0;
     const bool changed = CheckGroups() | AddNewFiles();
     WatchFolder();
     if (!changed)

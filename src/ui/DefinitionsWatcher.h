@@ -32,7 +32,7 @@ public:
     /// Holds changes back while a dialog works on a group; the last Release runs what waited.
     void Hold() noexcept { ++FHoldCount; }
     void Release();
-    /// Looks at every file now instead of after the quiet time.
+    /// Looks at every file now, without waiting for the folder to become quiet.
     void CheckNow();
     /// Watches the folder again, for instance once it has been created.
     void WatchFolder();
@@ -47,6 +47,7 @@ signals:
 
 private:
     void ScheduleCheck();
+    void CheckSettled();
     [[nodiscard]] bool StillBeingWritten() const;
     bool CheckGroups();
     bool AddNewFiles();
