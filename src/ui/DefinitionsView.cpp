@@ -84,8 +84,10 @@ TfrmDefinitions::TfrmDefinitions(TCalcManager& manager, TDefinitionsWatcher* wat
     FToolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     FToolBar->setFocusPolicy(Qt::TabFocus);
     FToolBar->SetGradient(FManager.GradientTheme());
-    lbReadOnly = new QLabel(this);
+    // Shown only inside the toolbar: loose in the view it would cover the file selector.
+    lbReadOnly = new QLabel(FToolBar);
     lbReadOnly->setContentsMargins(6, 0, 6, 0);
+    lbReadOnly->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -160,6 +162,7 @@ void TfrmDefinitions::BuildActions()
         if (action != actnFileSelector)
             FToolBar->removeAction(action);
     FReadOnlyNote = nullptr;
+    lbReadOnly->hide();
     delete FPopupMenu;
     FPopupMenu = nullptr;
     FList->SetPopupMenu(nullptr);
@@ -200,6 +203,7 @@ void TfrmDefinitions::BuildActions()
                                                                : tr("Cannot read the file"));
             lbReadOnly->setToolTip(FMode == TViewMode::vmReadOnly ? PathText(FFile.ReadOnlyReason())
                                                                   : PathText(FGroup->FileName()));
+            lbReadOnly->show();
             FReadOnlyNote = FToolBar->addWidget(lbReadOnly);
             FPopupMenu->removeAction(FPopupMenu->actions().constLast());
         }
