@@ -1,10 +1,13 @@
 #include "UiTestSupport.h"
 #include "definitions/CalcDefsFile.h"
 #include "definitions/FileEnum.h"
+#include "ui/DefinitionsSelectDlg.h"
 #include "ui/DefinitionsView.h"
 #include "ui/DefinitionsWatcher.h"
 #include "ui/EditDefinitionDialog.h"
 #include "ui/EditDefsFileDialog.h"
+#include "ui/Main.h"
+#include "ui/ToolsArea.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/ListCtrl.h"
 
@@ -206,6 +209,48 @@ private slots:
         FEnv.reset();
         SetDefinitionsDir({});
         TfrmDefinitions::SetErrorListOpener(nullptr);
+    }
+
+    void theSelectDialogRefusesFilesOutsideTheFolderAndAsksBeforeCreating()
+    {
+        Write("A.udf", "a=1\r\n");
+        TDefinitionsSelectDialog dialog;
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QCOMPARE(QDir(dialog.directory()).canonicalPath(), QDir(FDir).canonicalPath());
+        QCOMPARE(dialog.sidebarUrls().value(0), QUrl::fromLocalFile(FDir));
+        QCOMPARE(dialog.nameFilters(), QStringList{"Definition files (*.udf)"});
+
+        dialog.selectFile(FEnv->Path(QStringLiteral("outside.udf")));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(FEnv->Boxes.Errors, QStringList{"Selected file is not in \"Definitions\" dir"});
+
+        dialog.selectFile(Path(QStringLiteral("extra")));
+        FEnv->Boxes.ConfirmAnswer = false;
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(FEnv->Boxes.Confirmations,
+                 QStringList{"extra.udf does not exist.\rCreate the file?"});
+        FEnv->Boxes.ConfirmAnswer = true;
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.ChosenPath(), Path(QStringLiteral("extra.udf")));
+        QVERIFY2(!QFile::exists(Path(QStringLiteral("extra.udf"))), "the view creates it");
+    }
+
+    void ctrlDOpensTheViewInTheWindow()
+    {
+        Write("Default.udf", kBanner + "k=2\r\n");
+        LoadDefinitionGroups(ParserDefinitions());
+        auto window = ShowWindow(Manager());
+        QVERIFY(window);
+        QVERIFY(window->actnDefinitions->isEnabled());
+        QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+        auto* view = window->findChild<TfrmDefinitions*>();
+        QVERIFY(view != nullptr);
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(ColumnTexts(*view->List()), QStringList{"k"});
+        QCOMPARE(QApplication::focusWidget(), view->List());
     }
 
     void opensDefaultFirstWithThreeColumnsAndHoverTexts()
