@@ -334,6 +334,9 @@ TfrmDefinitions::TViewMode TfrmDefinitions::CurrentMode() const
 
 void TfrmDefinitions::SetGroup(TDefinitionsGroup* group)
 {
+    // The current item is kept only while the same file is read again.
+    if (group != FGroup)
+        FList->SetCount(0);
     FGroup = group;
     ReloadDefinitions();
 }
