@@ -23,6 +23,8 @@ constexpr const char* sLockedByOther = "Locked by another program";
 constexpr const char* sNotRegularFile = "Not a regular file";
 constexpr const char* sFileTooLarge = "The file is too large";
 constexpr const char* sFileNotOpen = "The file is not open";
+constexpr const char* sFileReadOnly = "The file is open for reading only";
+constexpr const char* sChangedOnDisk = "It was changed by another program since it was read";
 
 // A definitions file is a few kilobytes; anything this large was chosen by mistake.
 constexpr off_t kMaxFileSize = off_t{64} * 1024 * 1024;
@@ -157,7 +159,37 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
+/// Opens a regular file for reading only, for a view that shows what it cannot change.
+int OpenForReading(const std::string& fileName) noexcept
+{
+    TFdGuard fd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    const int flags = ::fcntl(fd.Get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
+    return fd.Release();
+}
+
+TFileIdentity IdentityOf(const struct stat& info) noexcept
+{
+    return {.Device = static_cast<std::uint64_t>(info.st_dev),
+            .Inode = static_cast<std::uint64_t>(info.st_ino),
+            .Size = static_cast<std::int64_t>(info.st_size),
+            .ModifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            .ModifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
 } // namespace
+
+std::optional<TFileIdentity> ReadFileIdentity(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return IdentityOf(info);
+}
 
 std::string EscapeComment(std::string_view text)
 {
@@ -278,7 +310,25 @@ void TDefinitionsFile::Close() noexcept
     if (FStream >= 0)
         ::close(FStream);
     FStream = -1;
+    FReadOnlyReason.clear();
+    FIdentity.reset();
     ++FGeneration;
+}
+
+void TDefinitionsFile::NoteIdentity() noexcept
+{
+    struct stat info {};
+    if (FStream >= 0 && ::fstat(FStream, &info) == 0)
+        FIdentity = IdentityOf(info);
+    else
+        FIdentity.reset();
+}
+
+void TDefinitionsFile::CheckUnchanged(const char* failFormat) const
+{
+    // A file that has gone is left to the save, which reports why it cannot write there.
+    if (const auto now = ReadFileIdentity(FFileName); FIdentity && now && now != FIdentity)
+        Fail(failFormat, FFileName, sChangedOnDisk);
 }
 
 void TDefinitionsFile::Load(std::string fileName)
@@ -288,10 +338,16 @@ void TDefinitionsFile::Load(std::string fileName)
     FLines.clear();
     FHasBanner = false;
     const TOpenResult opened = OpenLocked(FFileName);
-    if (opened.Fd < 0)
+    if (opened.Fd >= 0)
+        FStream = opened.Fd;
+    else if (const bool mayRead = opened.Reason == sLockedByOther || opened.Error == EACCES ||
+                                  opened.Error == EROFS || opened.Error == EPERM;
+             FAllowReadOnly && mayRead && (FStream = OpenForReading(FFileName)) >= 0)
+        FReadOnlyReason = opened.Reason != nullptr ? opened.Reason : std::strerror(opened.Error);
+    else
         FailOpen(sCannotOpenFile, FFileName, opened);
-    FStream = opened.Fd;
     try {
+        NoteIdentity();
         ReadLines();
     }
     catch (const std::exception&) {
@@ -378,14 +434,18 @@ void TDefinitionsFile::ReadLines()
 // rename, so the lock never lapses. A file written in place keeps the descriptor and its lock.
 void TDefinitionsFile::ReplaceContent(std::string_view content, const char* failFormat)
 {
+    if (IsReadOnly())
+        Fail(failFormat, FFileName, sFileReadOnly);
+    CheckUnchanged(failFormat);
     const TSaveResult saved =
         SaveFileContent(FFileName, content, {.HeldFd = FStream, .Lock = true, .KeepOpen = true});
     if (saved.Error != 0)
         Fail(failFormat, FFileName, std::strerror(saved.Error));
-    if (saved.Fd == FStream)
-        return;
-    Close();
-    FStream = saved.Fd;
+    if (saved.Fd != FStream) {
+        Close();
+        FStream = saved.Fd;
+    }
+    NoteIdentity();
 }
 
 void TDefinitionsFile::CheckIndex(int index) const

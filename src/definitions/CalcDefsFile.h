@@ -3,6 +3,7 @@
 #include "definitions/ExprParserDefinitions.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -34,6 +35,20 @@ void CheckStorableText(std::string_view text);
 
 /// True for a line that holds a definition: neither empty nor a comment after trimming.
 [[nodiscard]] bool IsDefinitionLine(std::string_view line) noexcept;
+
+/// What tells one state of a file from another: a save by rename gives a new inode, a write in
+/// place a new size or modification time.
+struct TFileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedSeconds = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    bool operator==(const TFileIdentity&) const = default;
+};
+
+/// The identity of the file the path names now; nothing when there is none.
+[[nodiscard]] std::optional<TFileIdentity> ReadFileIdentity(const std::string& path);
 
 /// One definition line of a file, split at its first ";".
 struct TDefinitionRec {
@@ -149,6 +164,19 @@ public:
     [[nodiscard]] const std::string& FileName() const noexcept { return FFileName; }
     [[nodiscard]] bool IsOpen() const noexcept { return FStream >= 0; }
 
+    /// Lets Load take a file it may read but not write (no write permission, or held by
+    /// another instance) for reading only, instead of failing.
+    void SetAllowReadOnly(bool value) noexcept { FAllowReadOnly = value; }
+    /// The file was opened for reading only; every change fails.
+    [[nodiscard]] bool IsReadOnly() const noexcept { return !FReadOnlyReason.empty(); }
+    /// Why the file could not be opened for writing; empty when it was.
+    [[nodiscard]] const std::string& ReadOnlyReason() const noexcept { return FReadOnlyReason; }
+    /// The file as it was last read or written by this object.
+    [[nodiscard]] const std::optional<TFileIdentity>& Identity() const noexcept
+    {
+        return FIdentity;
+    }
+
 private:
     friend class TDefinitionsRawStream;
 
@@ -157,6 +185,9 @@ private:
     [[nodiscard]] std::string ReadContent() const;
     void ReplaceContent(std::string_view content, const char* failFormat);
     void CheckIndex(int index) const;
+    void NoteIdentity() noexcept;
+    /// Refuses to write over a file that another program changed since it was read.
+    void CheckUnchanged(const char* failFormat) const;
     /// Runs a change of FLines and saves; a failed save puts the lines back.
     template <class Change> void ChangeAndSave(Change change);
 
@@ -166,6 +197,9 @@ private:
     bool FHasBanner = false;
     std::string FFileName;
     unsigned FGeneration = 0; ///< bumped whenever another file or descriptor is taken
+    bool FAllowReadOnly = false;
+    std::string FReadOnlyReason;
+    std::optional<TFileIdentity> FIdentity;
 };
 
 } // namespace calc

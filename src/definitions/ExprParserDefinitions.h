@@ -179,6 +179,8 @@ public:
 
     TDefinitionsGroup& AddGroup(std::string name);
     void ClearGroups() noexcept { FGroups.Clear(); }
+    /// Destroys the group at index with its definitions.
+    void DeleteGroup(int index) { FGroups.Delete(index); }
     [[nodiscard]] int GroupCount() const noexcept { return FGroups.Count(); }
     [[nodiscard]] TDefinitionsGroup& Groups(int index) const { return *FGroups.Items(index); }
     [[nodiscard]] const std::string& GroupNames(int index) const { return FGroups.Keys(index); }

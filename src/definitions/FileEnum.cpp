@@ -452,6 +452,32 @@ bool ReadDefinitionTexts(const std::string& path, std::vector<std::string>& text
 
 } // namespace
 
+namespace {
+
+void AddDefinitionTexts(TDefinitionsGroup& group, const std::vector<std::string>& texts)
+{
+    for (const std::string& text : texts) {
+        try {
+            group.AddDefinitionText(text);
+        }
+        catch (const std::exception&) {
+            // A line that does not load is left out here; the view reports it.
+        }
+    }
+}
+
+} // namespace
+
+bool ReloadDefinitionGroup(TDefinitionsGroup& group)
+{
+    std::vector<std::string> texts;
+    if (!ReadDefinitionTexts(group.FileName(), texts))
+        return false;
+    group.Clear();
+    AddDefinitionTexts(group, texts);
+    return true;
+}
+
 void LoadDefinitionGroups(TParserDefinitions& definitions)
 {
     definitions.ClearGroups();
@@ -466,14 +492,7 @@ void LoadDefinitionGroups(TParserDefinitions& definitions)
             continue; // unreadable or gone since the listing: the other files still load
         TDefinitionsGroup& group = definitions.AddGroup(DefinitionGroupName(info));
         group.SetFileName(info.FullName());
-        for (const std::string& text : texts) {
-            try {
-                group.AddDefinitionText(text);
-            }
-            catch (const std::exception&) {
-                // A line that does not load is left out at start-up; the view reports it.
-            }
-        }
+        AddDefinitionTexts(group, texts);
     }
 }
 

@@ -13,6 +13,7 @@
 namespace calc {
 
 class TParserDefinitions;
+class TDefinitionsGroup;
 
 inline constexpr char kPathDelim = '/';
 
@@ -227,6 +228,10 @@ private:
 /// extension, each folder followed by " > " (Units/Old/Imperial.udf gives Units > Old >
 /// Imperial).
 [[nodiscard]] std::string DefinitionGroupName(const TFileInfo& file);
+
+/// Refills the group from its file; a file that cannot be read leaves the group as it was and
+/// answers false. Lines that do not load are left out.
+bool ReloadDefinitionGroup(TDefinitionsGroup& group);
 
 /// Rebuilds the groups of the registry from every "*.udf" file under DefinitionsDir(), in walk
 /// order. A file that cannot be opened and a line that does not load are skipped silently.

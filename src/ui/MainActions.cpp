@@ -1,5 +1,7 @@
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
+#include "ui/DefinitionsView.h"
+#include "ui/DefinitionsWatcher.h"
 #include "ui/ExpressionView.h"
 #include "ui/HelpWindow.h"
 #include "ui/HistoryView.h"
@@ -44,11 +46,15 @@ void OpenDialog(QDialog* dialog)
 
 void TfrmCalculator::CreateActions()
 {
-    // The tool commands come first. The definitions view is still to come.
+    // The tool commands come first.
     actnHistory = new TFrameActn(
         tr("History"), Qt::Key_H,
         [this](QWidget* parent) { return new TfrmHistory(FManager, parent); }, this);
-    actnDefinitions = new TFrameActn(tr("Definitions"), Qt::Key_D, {}, this);
+    auto* watcher = new TDefinitionsWatcher(FManager, this);
+    actnDefinitions = new TFrameActn(
+        tr("Definitions"), Qt::Key_D,
+        [this, watcher](QWidget* parent) { return new TfrmDefinitions(FManager, watcher, parent); },
+        this);
     for (TFrameActn* tool : FrameActions())
         connect(tool, &QAction::triggered, this, [this, tool] {
             if (FToolsArea != nullptr)

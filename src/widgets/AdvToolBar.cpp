@@ -107,6 +107,13 @@ void TAdvToolBar::FitCaptions(QToolButton* button, const QStringList& captions)
 {
     if (button == nullptr)
         return;
+    // A button fitted again takes its new captions in place of the old ones.
+    for (auto& fitted : FFitted)
+        if (fitted.first == button) {
+            fitted.second = captions;
+            RefitCaptions();
+            return;
+        }
     FFitted.append({button, captions});
     RefitCaptions();
 }

@@ -97,8 +97,11 @@ public:
     }
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid) ||
-            !FList.FOnGetText)
+        if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+            return {};
+        if (role == Qt::ToolTipRole && FList.FOnGetHint)
+            return FList.FOnGetHint(index.row());
+        if (role != Qt::DisplayRole || !FList.FOnGetText)
             return {};
         return FList.FOnGetText(index.row(), index.column());
     }

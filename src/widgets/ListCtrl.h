@@ -51,6 +51,7 @@ class TListCtrl : public QTreeView {
     Q_OBJECT
 public:
     using TGetTextEvent = std::function<QString(int item, int column)>;
+    using TItemTextEvent = std::function<QString(int item)>;
     /// An item's index; the delete handler gets -1 when the whole list is cleared.
     using TItemEvent = std::function<void(int item)>;
     using TMoveEvent = std::function<void(int item, int neighbour)>;
@@ -61,6 +62,8 @@ public:
     void AddColumn(const TListColumn& column);
     [[nodiscard]] const std::vector<TListColumn>& Columns() const noexcept { return FColumns; }
     void SetOnGetText(TGetTextEvent handler) { FOnGetText = std::move(handler); }
+    /// The hover text of an item, asked when it is shown.
+    void SetOnGetHint(TItemTextEvent handler) { FOnGetHint = std::move(handler); }
     /// Runs on a header click, only while there is a current item; headers never sort.
     void SetOnHeaderClick(TColumnEvent handler) { FOnHeaderClick = std::move(handler); }
     /// Shown on a right click or the menu key, after the commands' states are brought up to date.
@@ -148,6 +151,7 @@ private:
     std::vector<TListColumn> FColumns;
     int FCount = 0;
     TGetTextEvent FOnGetText;
+    TItemTextEvent FOnGetHint;
     TColumnEvent FOnHeaderClick;
     TItemEvent FOnEdit;
     TItemEvent FOnDelete;

@@ -492,6 +492,113 @@ TEST(DefinitionsFileStorableText, RefusesWhatTheLineCouldNotGiveBack)
     }
 }
 
+/// Another program's ways of changing a file the object holds.
+struct OutsideChangeRow {
+    const char* name;
+    void (*change)(const std::string& path);
+};
+
+void WriteInPlace(const std::string& path)
+{
+    // An editor that ignores the advisory lock and overwrites the file's bytes.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_GE(fd, 0);
+    const std::string text = "a=1\r\nmine=7\r\n";
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+}
+
+void RenameOver(const std::string& path)
+{
+    const std::string temporary = path + ".tmp";
+    test::WriteAll(temporary, "a=1\r\nmine=7\r\n");
+    ASSERT_EQ(::rename(temporary.c_str(), path.c_str()), 0);
+}
+
+const OutsideChangeRow kOutsideChanges[] = {{"written in place", &WriteInPlace},
+                                            {"replaced by a rename", &RenameOver}};
+
+TEST_F(DefinitionsFileTest, SaveRefusesToOverwriteAnOutsideChange)
+{
+    for (const OutsideChangeRow& row : kOutsideChanges) {
+        SCOPED_TRACE(row.name);
+        const std::string path =
+            FFolder.Write("shared.udf", std::string(kDefinitionsBanner) + "a=1\r\n");
+        TDefinitionsFile file;
+        file.Load(path);
+        row.change(path);
+        EXPECT_EQ(ErrorOf([&] { file.AddDefinition("b", "", TDefinitionKind::dkConst, "", "2"); }),
+                  "Cannot save file \"" + path +
+                      "\". It was changed by another program since it was read");
+        EXPECT_EQ(ReadBytes(path), "a=1\r\nmine=7\r\n");
+        file.Load(path);
+        EXPECT_NO_THROW(file.AddDefinition("b", "", TDefinitionKind::dkConst, "", "2"))
+            << "once read again, the file takes changes";
+        EXPECT_EQ(ReadBytes(path), "a=1\r\nmine=7\r\nb=2\r\n");
+    }
+}
+
+TEST_F(DefinitionsFileTest, OwnSavesDoNotCountAsOutsideChanges)
+{
+    const std::string path = FFolder.Write("own.udf", std::string(kDefinitionsBanner));
+    TDefinitionsFile file;
+    file.Load(path);
+    for (int i = 0; i < 3; ++i)
+        file.AddDefinition("c" + std::to_string(i), "", TDefinitionKind::dkConst, "", "1");
+    file.ExchangeDefinitions(0, 2);
+    file.DeleteDefinition(1);
+    EXPECT_EQ(file.Identity(), ReadFileIdentity(path));
+    EXPECT_EQ(ReadBytes(path), std::string(kDefinitionsBanner) + "c2=1\r\nc0=1\r\n");
+}
+
+TEST_F(DefinitionsFileTest, RawTextCommitRefusesAFileRenamedOverMeanwhile)
+{
+    const std::string path = FFolder.Write("raw.udf", "a=1\r\n");
+    TDefinitionsFile file;
+    file.Load(path);
+    auto stream = file.GetRawStream();
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->ReadAll(), "a=1\r\n");
+    RenameOver(path);
+    stream->Write("a=2\r\n");
+    EXPECT_EQ(ErrorOf([&] { stream->Commit(); }),
+              "Cannot save file \"" + path +
+                  "\". It was changed by another program since it was read");
+    EXPECT_EQ(ReadBytes(path), "a=1\r\nmine=7\r\n");
+}
+
+TEST_F(DefinitionsFileTest, AFileHeldElsewhereOpensForReadingOnlyWhenAllowed)
+{
+    const std::string path = FFolder.Write("held.udf", std::string(kDefinitionsBanner) + "a=1\r\n");
+    TDefinitionsFile holder;
+    holder.Load(path);
+    TDefinitionsFile viewer;
+    viewer.SetAllowReadOnly(true);
+    viewer.Load(path);
+    EXPECT_TRUE(viewer.IsReadOnly());
+    EXPECT_EQ(viewer.ReadOnlyReason(), "Locked by another program");
+    EXPECT_EQ(viewer.Lines(), std::vector<std::string>{"a=1"});
+    EXPECT_EQ(ErrorOf([&] { viewer.DeleteDefinition(0); }),
+              "Cannot save file \"" + path + "\". The file is open for reading only");
+    EXPECT_EQ(viewer.Lines(), std::vector<std::string>{"a=1"});
+    holder.Load(path); // taken again: the viewer never held the lock
+    EXPECT_FALSE(holder.IsReadOnly());
+}
+
+TEST_F(DefinitionsFileTest, AReadOnlyFileOpensForReadingOnlyWhenAllowed)
+{
+    if (test::PermissionsIgnored())
+        GTEST_SKIP() << "running as root: permission bits do not stop writing";
+    const std::string path = FFolder.Write("ro.udf", "a=1\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    TDefinitionsFile file;
+    file.SetAllowReadOnly(true);
+    file.Load(path);
+    EXPECT_TRUE(file.IsReadOnly());
+    EXPECT_EQ(file.ReadOnlyReason(), "Permission denied");
+    EXPECT_EQ(file.Lines(), std::vector<std::string>{"a=1"});
+}
+
 TEST_F(DefinitionsFileTest, SecondHolderIsRefusedWhileTheFirstHoldsTheFile)
 {
     const std::string path = FFolder.Write("lock.udf", "a=1\r\n");

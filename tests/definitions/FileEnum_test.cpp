@@ -3,8 +3,13 @@
 #include "support/EnvironmentVariable.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -291,7 +296,6 @@ protected:
 
 TEST(DefinitionsDirDefault, IsTheFolderChosenForTheProgramsOwnFolder)
 {
-    SetDefinitionsDir({});
     char exe[4096];
     const ssize_t length = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
     ASSERT_GT(length, 0);

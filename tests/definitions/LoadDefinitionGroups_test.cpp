@@ -5,6 +5,7 @@
 #include "support/TestRegistry.h"
 
 #include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace calc {
@@ -225,6 +226,33 @@ TEST_F(LoadDefinitionGroupsTest, SlowConstantFailsWithItsMessage)
         EXPECT_STREQ(e.what(), "Calculation interrupted");
     }
     EXPECT_EQ(group.Count(), 1);
+}
+
+TEST_F(LoadDefinitionGroupsTest, ReloadingAGroupReplacesItsDefinitionsOnlyWhenTheFileReads)
+{
+    const std::string path = Write("A.udf", "a=1\r\nb=a+1\r\n");
+    LoadDefinitionGroups(ParserDefinitions());
+    TDefinitionsGroup& group = ParserDefinitions().Groups(0);
+    Write("A.udf", "a=5\r\nbad=(\r\n");
+    EXPECT_TRUE(ReloadDefinitionGroup(group));
+    EXPECT_EQ(Constant("a"), 5);
+    EXPECT_FALSE(HasConstant("b"));
+    EXPECT_EQ(group.Count(), 1) << "the bad line is left out";
+
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+    EXPECT_FALSE(ReloadDefinitionGroup(group));
+    EXPECT_EQ(Constant("a"), 5) << "a file that cannot be read leaves the group as it was";
+}
+
+TEST_F(LoadDefinitionGroupsTest, DeletingAGroupDropsItsDefinitions)
+{
+    Write("A.udf", "rate=1\r\n");
+    Write("B.udf", "rate=2\r\n");
+    LoadDefinitionGroups(ParserDefinitions());
+    EXPECT_EQ(Constant("rate"), 1);
+    ParserDefinitions().DeleteGroup(0);
+    EXPECT_EQ(GroupNames(), std::vector<std::string>{"B"});
+    EXPECT_EQ(Constant("rate"), 2);
 }
 
 } // namespace

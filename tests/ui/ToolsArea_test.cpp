@@ -262,12 +262,13 @@ private slots:
         QCOMPARE(FWindow->height(), window + 250);
     }
 
-    void aStoredToolWithoutAViewIsKeptButNotOpened()
+    void aStoredDefinitionsToolOpensItsViewAgain()
     {
         FEnv = std::make_unique<TUiEnvironment>();
         WriteLayout("[TfrmCalculator]\r\nToolIndex=1\r\n");
         Open(false);
-        QVERIFY(!Area().ToolsVisible());
+        QVERIFY(Area().ToolsVisible());
+        QCOMPARE(ToolView()->objectName(), QStringLiteral("DefinitionsView"));
         CloseWindow();
         QCOMPARE(LoadLayoutFile(ToCore(LayoutFile()), PrimaryScreenSize()).ToolIndex, 1);
     }

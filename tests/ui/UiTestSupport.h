@@ -163,6 +163,7 @@ inline QAction* FindAction(const QMenu& menu, const QString& text)
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
         const QTemporaryDir config;                                                                \
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());                                   \
+        qputenv("XDG_DATA_HOME", config.path().toLocal8Bit());                                     \
         QApplication app(argc, argv);                                                              \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
