@@ -3,6 +3,7 @@
 // (each written to the file), and reading the file again after another program changed it.
 // Figures that change the list end when it has been painted again.
 #include "BenchFail.h"
+#include "ViewBench.h"
 #include "core/CalcCore.h"
 #include "core/Paths.h"
 #include "definitions/CalcDefsFile.h"
@@ -39,18 +40,6 @@ public:
     bool RetryError(QWidget*, const QString&) override { return false; }
     bool Confirm(QWidget*, const QString&) override { return true; }
     void ShowInformation(QWidget*, const QString&, const QString&) override {}
-};
-
-class TPaintCounter final : public QObject {
-public:
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        Count += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
 };
 
 /// The text of Default.udf: constants that use one another, and functions, with comments.
@@ -120,29 +109,7 @@ private:
     QTemporaryDir FFolder;
 };
 
-/// A shown definitions view with a watch on its list's painting.
-class TShownView {
-public:
-    TShownView(TCalcManager& manager, TDefinitionsWatcher* watcher) : View(manager, watcher)
-    {
-        View.resize(600, 400);
-        View.List()->viewport()->installEventFilter(&Painted);
-        View.show();
-        WaitForPaint(0);
-    }
-    ~TShownView() { View.List()->viewport()->removeEventFilter(&Painted); }
-    TShownView(const TShownView&) = delete;
-    TShownView& operator=(const TShownView&) = delete;
-
-    void WaitForPaint(int before)
-    {
-        while (Painted.Count == before)
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-
-    TPaintCounter Painted;
-    TfrmDefinitions View;
-};
+using TShownView = bench::TShownView<TfrmDefinitions>;
 
 void BM_OpenDefinitionsView(benchmark::State& state)
 {
@@ -261,12 +228,5 @@ BENCHMARK(BM_LiveReload)->UseManualTime()->Iterations(20)->Unit(benchmark::kMill
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    calc::RegisterBuiltIns(calc::ParserDefinitions());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return calc::bench::AnyFailed() ? 1 : 0;
+    return calc::bench::RunViewBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // entries, and copying every entry. Figures that change the list end when it has been painted
 // again.
 #include "BenchFail.h"
+#include "ViewBench.h"
 #include "core/CalcCore.h"
 #include "core/Paths.h"
 #include "definitions/ExprParserDefinitions.h"
@@ -38,19 +39,6 @@ public:
     bool RetryError(QWidget*, const QString&) override { return false; }
     bool Confirm(QWidget*, const QString&) override { return true; }
     void ShowInformation(QWidget*, const QString&, const QString&) override {}
-};
-
-/// Counts the paint events of a widget.
-class TPaintCounter final : public QObject {
-public:
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        Count += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
 };
 
 /// A manager in a folder of its own with a history of kEntries entries in three formats.
@@ -99,30 +87,7 @@ private:
     TConfirmingBoxes FBoxes;
 };
 
-/// A shown history view with a watch on its list's painting.
-class TShownView {
-public:
-    explicit TShownView(TCalcManager& manager) : View(manager)
-    {
-        View.resize(600, 400);
-        View.List()->viewport()->installEventFilter(&Painted);
-        View.show();
-        WaitForPaint(0);
-    }
-    ~TShownView() { View.List()->viewport()->removeEventFilter(&Painted); }
-    TShownView(const TShownView&) = delete;
-    TShownView& operator=(const TShownView&) = delete;
-
-    /// Runs events until the list was painted after the given count.
-    void WaitForPaint(int before)
-    {
-        while (Painted.Count == before)
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-
-    TPaintCounter Painted;
-    TfrmHistory View;
-};
+using TShownView = bench::TShownView<TfrmHistory>;
 
 void SendKey(QWidget* target, Qt::Key key, const QString& text)
 {
@@ -289,12 +254,5 @@ BENCHMARK(BM_CopyAllEntries)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    calc::RegisterBuiltIns(calc::ParserDefinitions());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return calc::bench::AnyFailed() ? 1 : 0;
+    return calc::bench::RunViewBenchmarks(argc, argv);
 }

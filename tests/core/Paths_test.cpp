@@ -1,11 +1,11 @@
 #include "core/Paths.h"
 #include "engine/ExprParserTypes.h"
+#include "support/EnvironmentVariable.h"
 #include "support/TempFolder.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <optional>
 
 namespace calc {
 namespace {
@@ -13,32 +13,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TTempFolder;
 
-/// Sets or unsets an environment variable for one test and puts the old value back.
-class TEnvironmentVariable {
-public:
-    TEnvironmentVariable(const char* name, const char* value) : FName(name)
-    {
-        if (const char* old = std::getenv(name))
-            FOld = old;
-        if (value != nullptr)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    TEnvironmentVariable(const TEnvironmentVariable&) = delete;
-    TEnvironmentVariable& operator=(const TEnvironmentVariable&) = delete;
-    ~TEnvironmentVariable()
-    {
-        if (FOld)
-            ::setenv(FName, FOld->c_str(), 1);
-        else
-            ::unsetenv(FName);
-    }
-
-private:
-    const char* FName;
-    std::optional<std::string> FOld;
-};
+using test::TEnvironmentVariable;
 
 class SettingsDirTest : public ::testing::Test {
 protected:
