@@ -3,15 +3,19 @@
 #include "core/CalcCore.h"
 #include "definitions/ExprParserDefinitions.h"
 #include "engine/ExprParserFunc.h"
+#include "ui/AppIdentity.h"
 #include "ui/CoreText.h"
 #include "ui/HostRegional.h"
+#include "ui/Translations.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLocale>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -66,10 +70,25 @@ void QuitOnTerminationSignals(QObject* parent)
         ::sigaction(signal, &action, nullptr);
 }
 
-bool QuitAfterShow()
+bool EnvironmentFlag(const char* name)
 {
-    const char* value = std::getenv("ZEMBRICAL_QUIT_AFTER_SHOW");
+    const char* value = std::getenv(name);
     return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+/// What the installed-tree check needs to see of a started window: the icon sizes it has, the
+/// language of the window's texts and the caption of the help command.
+void DescribeWindow(const QWidget& window)
+{
+    QStringList sizes;
+    for (const QSize& size : window.windowIcon().availableSizes())
+        sizes << QString::number(size.width());
+    QString help;
+    for (const QAction* action : window.actions())
+        if (action->shortcut() == QKeySequence(Qt::Key_F1))
+            help = action->text();
+    std::printf("window-icon: %s\nlanguage: %s\nhelp: %s\n", qPrintable(sizes.join(u' ')),
+                qPrintable(calc::LoadedLanguage()), qPrintable(help));
 }
 
 } // namespace
@@ -85,8 +104,8 @@ int main(int argc, char* argv[])
     RegisterBuiltIns(definitions);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zembrical Calculator"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zembrical Calculator"));
+    SetUpApplicationIdentity();
+    InstallTranslations();
     QuitOnTerminationSignals(&app);
     RegionalSettings() = RegionalSettingsFromLocale(QLocale::system());
 
@@ -105,10 +124,12 @@ int main(int argc, char* argv[])
     {
         TfrmCalculator window(*manager);
         TQuitAfterShow quitAfterShow;
-        if (QuitAfterShow())
+        if (EnvironmentFlag("ZEMBRICAL_QUIT_AFTER_SHOW"))
             window.installEventFilter(&quitAfterShow);
         window.show();
         result = QApplication::exec();
+        if (EnvironmentFlag("ZEMBRICAL_DESCRIBE_WINDOW"))
+            DescribeWindow(window);
     }
     manager.reset();
     return result;

@@ -23,10 +23,12 @@ ensure_packages() {
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-BASE_PACKAGES=(cmake ninja-build g++ pkg-config libreadline-dev)
-GUI_PACKAGES=(qt6-base-dev libgl-dev fonts-dejavu-core)
+BASE_PACKAGES=(cmake ninja-build g++ pkg-config libreadline-dev scdoc librsvg2-bin)
+GUI_PACKAGES=(qt6-base-dev libgl-dev fonts-dejavu-core qt6-tools-dev qt6-l10n-tools
+    qt6-translations-l10n)
 TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libmuparser-dev clang
-    libclang-rt-14-dev)
+    libclang-rt-14-dev desktop-file-utils appstream man-db bash-completion)
+PACKAGE_PACKAGES=(dpkg-dev lintian)
 
 # configure DIR [cmake args...]: configures the build folder; run every time, so that folders
 # added to the project since the last run are picked up (quick when nothing changed).

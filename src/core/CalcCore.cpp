@@ -223,7 +223,13 @@ std::string TCalcManager::ValueToExpressionText(Extended value) const
 void TCalcManager::InsertText(const std::string& text, bool replace)
 {
     if (!text.empty() && OnInsertText)
-        OnInsertText(*this, text, replace);
+        OnInsertText(*this, text, replace, false);
+}
+
+void TCalcManager::InsertLiteralText(const std::string& text, bool replace)
+{
+    if (!text.empty() && OnInsertText)
+        OnInsertText(*this, text, replace, true);
 }
 
 void TCalcManager::GotoError(int pos)

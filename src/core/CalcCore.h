@@ -56,8 +56,9 @@ class TCalcManager {
 public:
     using TResultsChangeEvent = std::function<void(TCalcManager& sender, TResultChange kind)>;
     using TNotifyEvent = std::function<void(TCalcManager& sender)>;
-    using TInsertTextEvent =
-        std::function<void(TCalcManager& sender, const std::string& text, bool replace)>;
+    /// literal: the text goes in as it is; otherwise its first "|" marks where the caret goes.
+    using TInsertTextEvent = std::function<void(TCalcManager& sender, const std::string& text,
+                                                bool replace, bool literal)>;
     using TGotoErrorEvent = std::function<void(TCalcManager& sender, int pos)>;
     using TStatusEvent =
         std::function<void(TCalcManager& sender, int code, int pos, const std::string& message)>;
@@ -112,7 +113,12 @@ public:
     /// The user's evaluate command: Refresh only re-evaluates; otherwise a success is recorded
     /// in the history, and a result already on screen replaces the expression.
     void Evaluate(bool refresh);
+    /// Puts text into the expression line; its first "|" marks where the caret goes, as in the
+    /// program's own templates ("sin(|)").
     void InsertText(const std::string& text, bool replace);
+    /// Puts text into the expression line exactly as it is: what the user typed once (a history
+    /// entry) may hold "|" as an operator.
+    void InsertLiteralText(const std::string& text, bool replace);
     /// The value as text to write into the expression: it reads back as the same value under
     /// the calculator's separators, whatever the desktop's; empty for a value without a literal.
     [[nodiscard]] std::string ValueToExpressionText(Extended value) const;

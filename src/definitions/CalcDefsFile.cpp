@@ -2,6 +2,7 @@
 
 #include "definitions/FileStore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -116,6 +117,13 @@ std::string OneLine(std::string_view text)
     return result;
 }
 
+[[noreturn]] void FailSemicolon(std::string_view text)
+{
+    throw EException(Format("\"%.*s\" cannot be stored in a definitions file: \";\" starts a "
+                            "comment there",
+                            static_cast<int>(text.size()), text.data()));
+}
+
 /// A name or body as it is written. Expressions end at a NUL, so what follows one never
 /// counted and is not written; a line break becomes a blank, which expressions treat alike.
 /// A ";" would start the comment when the file is read, so it is refused.
@@ -123,9 +131,7 @@ std::string DefinitionField(std::string_view text)
 {
     text = text.substr(0, text.find('\0'));
     if (text.find(';') != std::string_view::npos)
-        throw EException(Format("\"%.*s\" cannot be stored in a definitions file: \";\" starts "
-                                "a comment there",
-                                static_cast<int>(text.size()), text.data()));
+        FailSemicolon(text);
     return OneLine(text);
 }
 
@@ -161,6 +167,25 @@ std::string EscapeComment(std::string_view text)
 std::string UnescapeComment(std::string_view text)
 {
     return ReplaceAll(ReplaceAll(text, "\\$D", "\r"), "\\$A", "\n");
+}
+
+void CheckStorableText(std::string_view text)
+{
+    const auto isControl = [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code < 32 || code == 127;
+    };
+    if (const auto found = std::ranges::find_if(text, isControl); found != text.end()) {
+        // Shown in the message, the characters would break it up; blanks stand in for them.
+        std::string shown(text);
+        std::ranges::replace_if(shown, isControl, ' ');
+        throw EException(Format("\"%s\" cannot be stored in a definitions file: it holds the "
+                                "control character #%d",
+                                shown.c_str(),
+                                static_cast<int>(static_cast<unsigned char>(*found))));
+    }
+    if (text.find(';') != std::string_view::npos)
+        FailSemicolon(text);
 }
 
 std::vector<std::string> SplitDefinitionLines(std::string_view text)

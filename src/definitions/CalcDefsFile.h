@@ -24,6 +24,11 @@ static_assert(kDefinitionsBanner.size() == 244);
 /// Undoes EscapeComment; a comment that itself held \$D or \$A does not come back unchanged.
 [[nodiscard]] std::string UnescapeComment(std::string_view text);
 
+/// Refuses a name, argument list or body that its definition line could not give back as it is:
+/// a ";" would start the comment, a line end would split the line, and other control
+/// characters are trimmed or taken for blanks.
+void CheckStorableText(std::string_view text);
+
 /// Splits file text into lines ending at CR, LF or CR LF; a NUL ends the text.
 [[nodiscard]] std::vector<std::string> SplitDefinitionLines(std::string_view text);
 

@@ -186,8 +186,12 @@ void TDefinitionsGroup::ChangeDefinition(int index, std::string_view name, std::
     const TDefinitionKind kind = data.GetKind();
     CheckName(name);
     Extended value = 0;
-    if (kind == TDefinitionKind::dkFunc)
+    if (kind == TDefinitionKind::dkFunc) {
         CheckText(text);
+        // Every part is checked before anything changes, so a refused edit leaves the
+        // definition as it was (and as its file still holds it).
+        TFuncData(std::string(), std::string()).SetArguments(argumentsText);
+    }
     else
         value = EvaluateConstantText(text);
     FItems.SetKey(index, kind == TDefinitionKind::dkFunc ? FunctionKey(name) : std::string(name));

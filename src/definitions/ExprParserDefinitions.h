@@ -133,6 +133,7 @@ public:
     void AddDefinitionText(std::string_view text);
     void AddDefinition(std::string_view name, std::string_view argumentsText, TDefinitionKind kind,
                        std::string_view text);
+    /// Checks name, body and arguments first: a refused change leaves the definition as it was.
     void ChangeDefinition(int index, std::string_view name, std::string_view text,
                           std::string_view argumentsText);
     void DeleteDefinition(int index) { FItems.Delete(index); }

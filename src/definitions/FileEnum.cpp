@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -20,6 +22,10 @@ namespace {
 
 constexpr const char* sNotInDefinitionsDir = "Selected file is not in \"%s\" dir";
 constexpr std::string_view kDefinitionsFolderName = "Definitions";
+/// The per-user data folder's name; the settings folder has the same one.
+constexpr std::string_view kUserDataFolderName = "Zembrical Calculator";
+/// The shipped definitions below the installation prefix.
+constexpr std::string_view kShippedDefinitionsPath = "share/zembrical/Definitions";
 
 std::string& DefinitionsDirOverride()
 {
@@ -36,6 +42,39 @@ std::string ProgramFolder()
     const std::string exe(buffer, static_cast<std::size_t>(length));
     const std::size_t slash = exe.rfind(kPathDelim);
     return slash == std::string::npos ? "." : exe.substr(0, slash);
+}
+
+/// $XDG_DATA_HOME, or ~/.local/share when that is unset or relative (invalid by the XDG
+/// rules); empty when no home folder is known.
+std::string UserDataFolder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/')
+        return data;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/')
+        return std::string(home) + "/.local/share";
+    if (const passwd* pw = ::getpwuid(::getuid());
+        pw != nullptr && pw->pw_dir != nullptr && pw->pw_dir[0] == '/')
+        return std::string(pw->pw_dir) + "/.local/share";
+    return {};
+}
+
+/// Lets the owner change every copied file, also when the shipped ones are read-only.
+bool MakeOwnerWritable(const std::filesystem::path& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it->is_symlink(error))
+            continue;
+        fs::permissions(it->path(), fs::perms::owner_read | fs::perms::owner_write,
+                        fs::perm_options::add, error);
+        if (error)
+            return false;
+    }
+    return !error;
 }
 
 /// The path with "." and ".." resolved and every symbolic link of its existing part followed.
@@ -112,7 +151,55 @@ std::string DefinitionsDir()
     const std::string& path = DefinitionsDirOverride();
     if (!path.empty())
         return path;
-    return ProgramFolder() + kPathDelim + std::string(kDefinitionsFolderName);
+    return DefinitionsDirFor(ProgramFolder());
+}
+
+std::string DefinitionsDirFor(const std::string& programFolder)
+{
+    const std::string beside = programFolder + kPathDelim + std::string(kDefinitionsFolderName);
+    std::error_code error;
+    if (std::filesystem::is_directory(beside, error))
+        return beside;
+    const std::string data = UserDataFolder();
+    if (data.empty())
+        return beside;
+    return data + kPathDelim + std::string(kUserDataFolderName) + kPathDelim +
+           std::string(kDefinitionsFolderName);
+}
+
+std::string ShippedDefinitionsDirFor(const std::string& programFolder)
+{
+    const std::filesystem::path prefix = std::filesystem::path(programFolder).parent_path();
+    return (prefix / kShippedDefinitionsPath).lexically_normal().string();
+}
+
+bool SeedDefinitionsDir(const std::string& folder, const std::string& shipped)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::symlink_status(folder, error).type() != fs::file_type::not_found ||
+        !fs::is_directory(shipped, error))
+        return false;
+    const fs::path target = fs::path(folder).lexically_normal();
+    fs::create_directories(target.parent_path(), error);
+    if (error)
+        return false;
+    // Filled beside the target and renamed into place: another instance starting at the same
+    // time never sees half a folder, and a folder the user made meanwhile is never replaced.
+    std::string staging = target.string() + ".new-XXXXXX";
+    if (::mkdtemp(staging.data()) == nullptr)
+        return false;
+    fs::copy(shipped, staging, fs::copy_options::recursive, error);
+    bool done = !error && MakeOwnerWritable(staging);
+    if (done && fs::exists(fs::symlink_status(target, error)))
+        done = false;
+    if (done) {
+        fs::rename(staging, target, error);
+        done = !error;
+    }
+    if (!done)
+        fs::remove_all(staging, error);
+    return done;
 }
 
 void SetDefinitionsDir(std::string path)
@@ -368,6 +455,10 @@ bool ReadDefinitionTexts(const std::string& path, std::vector<std::string>& text
 void LoadDefinitionGroups(TParserDefinitions& definitions)
 {
     definitions.ClearGroups();
+    if (DefinitionsDirOverride().empty()) {
+        const std::string program = ProgramFolder();
+        SeedDefinitionsDir(DefinitionsDirFor(program), ShippedDefinitionsDirFor(program));
+    }
     const auto provider = EnumerateFiles(DefinitionsDir(), "*.udf", kDefinitionFileAttributes);
     for (const TFileInfo& info : *provider) {
         std::vector<std::string> texts;

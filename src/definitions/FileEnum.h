@@ -16,11 +16,26 @@ class TParserDefinitions;
 
 inline constexpr char kPathDelim = '/';
 
-/// The folder "Definitions" beside the program, without a trailing separator.
+/// The definitions folder, without a trailing separator: DefinitionsDirFor the program's own
+/// folder unless SetDefinitionsDir put it elsewhere.
 [[nodiscard]] std::string DefinitionsDir();
 /// Puts the definitions folder elsewhere (tests, the console calculator's --definitions);
-/// an empty path goes back to the folder beside the program.
+/// an empty path goes back to the usual folder.
 void SetDefinitionsDir(std::string path);
+
+/// The definitions folder of a program in programFolder: its "Definitions" folder when that
+/// exists (a portable copy, and the build tree), else the per-user folder
+/// $XDG_DATA_HOME/Zembrical Calculator/Definitions (~/.local/share/... when that is unset or
+/// not absolute). Without a known home folder, the folder beside the program.
+[[nodiscard]] std::string DefinitionsDirFor(const std::string& programFolder);
+/// Where an installed program in <prefix>/bin finds the definition files it ships:
+/// <prefix>/share/zembrical/Definitions.
+[[nodiscard]] std::string ShippedDefinitionsDirFor(const std::string& programFolder);
+/// Creates folder as a copy of the shipped folder when folder does not exist yet, so a new
+/// user starts with the shipped definitions; an existing folder is never touched. The copies
+/// are writable by their owner. False when nothing was created (folder already there, nothing
+/// shipped, or the copy failed; a failed copy leaves nothing behind).
+bool SeedDefinitionsDir(const std::string& folder, const std::string& shipped);
 
 /// True when the file lies inside the definitions folder or one of its sub-folders. The paths
 /// are compared after resolving "..", "." and symbolic links, with a separator required after
@@ -215,6 +230,7 @@ private:
 
 /// Rebuilds the groups of the registry from every "*.udf" file under DefinitionsDir(), in walk
 /// order. A file that cannot be opened and a line that does not load are skipped silently.
+/// The usual folder is first seeded with the shipped definitions when it does not exist yet.
 void LoadDefinitionGroups(TParserDefinitions& definitions);
 
 } // namespace calc

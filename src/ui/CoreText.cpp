@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFontMetrics>
+#include <QTextDocument>
 #include <QWidget>
 #include <cmath>
 
@@ -81,6 +82,36 @@ QPalette::ColorRole RoleOf(TColor color)
 }
 
 } // namespace
+
+qsizetype FindNonLatin1(const QString& text) noexcept
+{
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i].unicode() > 0xFF)
+            return i;
+    return -1;
+}
+
+QString DescribeCharacter(const QString& text, qsizetype pos)
+{
+    char32_t code = text.at(pos).unicode();
+    qsizetype length = 1;
+    if (QChar::isHighSurrogate(code) && pos + 1 < text.size() &&
+        text.at(pos + 1).isLowSurrogate()) {
+        code = QChar::surrogateToUcs4(text.at(pos), text.at(pos + 1));
+        length = 2;
+    }
+    const QString hex = QStringLiteral("%1").arg(static_cast<uint>(code), 4, 16, QLatin1Char('0'));
+    return QStringLiteral("\"%1\" (U+%2)").arg(text.mid(pos, length), hex.toUpper());
+}
+
+QString DocumentText(const QTextDocument& document)
+{
+    QString text = document.toRawText();
+    for (QChar& c : text)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = QLatin1Char('\n');
+    return text;
+}
 
 void ApplyFont(QWidget& widget, const TFontData& data)
 {

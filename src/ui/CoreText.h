@@ -9,6 +9,7 @@
 #include <string_view>
 
 class QColor;
+class QTextDocument;
 class QWidget;
 
 namespace calc {
@@ -30,6 +31,15 @@ namespace calc {
             result[static_cast<std::size_t>(i)] = static_cast<char>(unit);
     return result;
 }
+
+/// Where the first character that core text cannot hold starts, or -1.
+[[nodiscard]] qsizetype FindNonLatin1(const QString& text) noexcept;
+/// The character starting at pos as a message names it, with its code point: "€" (U+20AC).
+[[nodiscard]] QString DescribeCharacter(const QString& text, qsizetype pos);
+
+/// The text of a document with LF between its lines, and otherwise as typed: its plain text
+/// would have turned no-break spaces into blanks.
+[[nodiscard]] QString DocumentText(const QTextDocument& document);
 
 /// The font of stored font attributes; an empty name keeps the application's family.
 [[nodiscard]] QFont ToQFont(const TFontData& data);

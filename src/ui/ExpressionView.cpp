@@ -20,11 +20,13 @@ namespace {
 constexpr int kMargin = 7;
 constexpr int kMinEditorExtra = 6;
 
-/// The one-line editor: Enter evaluates, and the focus never selects the text by itself.
+/// The one-line editor: Enter evaluates, Up and Down step through the history, and the focus
+/// never selects the text by itself.
 class TSingleLineEditor final : public QLineEdit {
 public:
-    TSingleLineEditor(QWidget* parent, std::function<void()> onEnter)
-        : QLineEdit(parent), FOnEnter(std::move(onEnter))
+    TSingleLineEditor(QWidget* parent, std::function<void()> onEnter,
+                      std::function<void(int)> onRecall)
+        : QLineEdit(parent), FOnEnter(std::move(onEnter)), FOnRecall(std::move(onRecall))
     {
         setMaxLength(std::numeric_limits<int>::max());
     }
@@ -35,6 +37,13 @@ protected:
         if (IsEnterKey(*event)) {
             event->accept();
             FOnEnter();
+            return;
+        }
+        const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+        if ((event->key() == Qt::Key_Up || event->key() == Qt::Key_Down) &&
+            mods == Qt::NoModifier) {
+            event->accept();
+            FOnRecall(event->key() == Qt::Key_Up ? 1 : -1);
             return;
         }
         QLineEdit::keyPressEvent(event);
@@ -63,6 +72,7 @@ protected:
 
 private:
     std::function<void()> FOnEnter;
+    std::function<void(int)> FOnRecall;
 };
 
 /// The multi-line editor: Enter evaluates instead of breaking the line; Tab does nothing.
@@ -115,9 +125,8 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FLayout->setSpacing(0);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     UpdateFont();
-    FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace) {
-        InsertText(text, replace);
-    };
+    FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace,
+                                   bool literal) { InsertText(text, replace, literal); };
     FManager.OnGotoError = [this](TCalcManager&, int pos) { GotoError(pos); };
     CreateEditor();
 }
@@ -203,7 +212,7 @@ void TfrmExpressionView::CreateEditor()
         FLayout->addWidget(editor, 1);
     }
     else {
-        editor = new TSingleLineEditor(this, onEnter);
+        editor = new TSingleLineEditor(this, onEnter, [this](int step) { Recall(step); });
         FLayout->insertWidget(0, editor, 0, Qt::AlignTop);
     }
     editor->setObjectName(QStringLiteral("ExpressionEditor"));
@@ -231,8 +240,29 @@ void TfrmExpressionView::CreateEditor()
         connect(multi, &QPlainTextEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
 }
 
+void TfrmExpressionView::Recall(int step)
+{
+    const THistoryManager& history = FManager.History();
+    const int index = FRecallIndex + step;
+    if (index < -1 || index >= history.Count())
+        return;
+    if (FRecallIndex < 0)
+        FRecallTyped = GetText();
+    // History text is literal: no caret mark, the caret goes to the end.
+    const QString text = index < 0 ? FRecallTyped : FromCore(history.Expressions(index));
+    FRecalling = true;
+    SetEditorText(text);
+    FRecalling = false;
+    FRecallIndex = index;
+    const auto end = static_cast<int>(text.size());
+    SetCaret({end, end});
+}
+
 void TfrmExpressionView::EditorChanged()
 {
+    // Any other change of the text ends stepping through the history.
+    if (!FRecalling)
+        FRecallIndex = -1;
     FManager.SetExpression(ToCore(GetText()));
     emit TextChanged();
 }
@@ -242,10 +272,10 @@ void TfrmExpressionView::EnterPressed()
     FManager.Evaluate(false);
 }
 
-void TfrmExpressionView::InsertText(const std::string& coreText, bool replace)
+void TfrmExpressionView::InsertText(const std::string& coreText, bool replace, bool literal)
 {
     const QString text = FromCore(coreText);
-    const int mark = CaretMark(text);
+    const int mark = literal ? -1 : CaretMark(text);
     if (replace) {
         QString shown = text;
         if (mark >= 0)

@@ -54,11 +54,14 @@ private:
     void SetMultiLine(bool value);
     void CreateEditor();
     [[nodiscard]] bool IsTall() const;
-    void InsertText(const std::string& text, bool replace);
+    void InsertText(const std::string& text, bool replace, bool literal);
     void GotoError(int pos);
     void PostFocus();
     void EditorChanged();
     void EnterPressed();
+    /// Shows the history entry step places older (newer when negative) than the one shown;
+    /// past the newest, the text typed before the first step.
+    void Recall(int step);
 
     [[nodiscard]] TCaret GetCaret() const;
     void SetCaret(TCaret caret);
@@ -74,6 +77,10 @@ private:
     bool FMultiLine = false;
     int FEditorExtra = 6;
     int FLineHeight = 0;
+    /// The history entry shown by Up and Down, or -1 while the text is the user's own.
+    int FRecallIndex = -1;
+    QString FRecallTyped;
+    bool FRecalling = false;
 };
 
 } // namespace calc

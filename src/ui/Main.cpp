@@ -7,6 +7,7 @@
 #include "ui/ExpressionView.h"
 #include "ui/Layout.h"
 #include "ui/ResultsView.h"
+#include "ui/ToolsArea.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/LayoutTools.h"
 #include "widgets/MessageBoxes.h"
@@ -19,6 +20,8 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace calc {
@@ -29,6 +32,8 @@ namespace {
 constexpr int kDesignWidth = 484;
 constexpr int kDesignHeight = 231;
 constexpr int kMinimumWidth = 240;
+/// How far Alt+Up and Alt+Down move the border of the tools area.
+constexpr int kSplitterStep = 8;
 
 } // namespace
 
@@ -84,7 +89,8 @@ TfrmCalculator::~TfrmCalculator()
     FManager.SetOnShowError(nullptr);
     SaveLayout();
     // The views leave the manager while their window still exists.
-    delete FMainPanel;
+    delete FToolsArea;
+    FToolsArea = nullptr;
     FMainPanel = nullptr;
     FExpressionView = nullptr;
     FResultsView = nullptr;
@@ -102,12 +108,75 @@ void TfrmCalculator::CreateViews()
     FResultsView = new TfrmResultsView(FManager, actnCopyResult, actnResultFormats, FMainPanel);
     layout->addWidget(FExpressionView, 1);
     layout->addWidget(FResultsView, 0);
-    setCentralWidget(FMainPanel);
+    FToolsArea = new TToolsArea(FMainPanel, this);
+    FToolsArea->SetFrameActions(FrameActions());
+    FToolsArea->SetToolsHeight(FToolsHeight);
+    setCentralWidget(FToolsArea);
     connect(FExpressionView, &TfrmExpressionView::TextChanged, this,
             &TfrmCalculator::ScheduleUpdateActions);
     connect(FResultsView, &TfrmResultsView::DefaultChanged, this,
             &TfrmCalculator::ScheduleUpdateActions);
+    connect(FResultsView, &TfrmResultsView::HeightChanged, FToolsArea, &TToolsArea::MainPanelGrown);
+    connect(FToolsArea, &TToolsArea::ToolChanged, this, [this] {
+        FToolIndex = -1;
+        ScheduleUpdateActions();
+    });
+    connect(FToolsArea, &TToolsArea::ToolsClosed, this, [this] { FocusView(*FExpressionView); });
     FitClientHeight();
+    // Icons beside their captions make the toolbar wider than the design width: a window still
+    // at that width (no saved placement) widens so that a first start shows every button.
+    if (FToolBar != nullptr && width() == kDesignWidth && !IsMaximized(*this))
+        resize(std::max(width(), FToolBar->sizeHint().width()), height());
+    if (TFrameActn* tool = FrameActions().value(FToolIndex))
+        FToolsArea->ShowTool(tool);
+    else
+        FToolIndex = -1;
+}
+
+QList<TFrameActn*> TfrmCalculator::FrameActions() const
+{
+    return {actnHistory, actnDefinitions};
+}
+
+int TfrmCalculator::ToolsHeight() const
+{
+    return FToolsArea != nullptr ? FToolsArea->ToolsHeight() : FToolsHeight;
+}
+
+int TfrmCalculator::ToolIndex() const
+{
+    // A stored tool this window cannot show is remembered until another tool opens.
+    if (FToolsArea != nullptr && FToolsArea->CurrentTool() != nullptr)
+        return FToolsArea->CurrentToolIndex();
+    return FToolIndex;
+}
+
+QList<QWidget*> TfrmCalculator::Views() const
+{
+    QList<QWidget*> views{FExpressionView, FResultsView};
+    if (FToolsArea != nullptr && FToolsArea->ToolView() != nullptr)
+        views << FToolsArea->ToolView();
+    return views;
+}
+
+void TfrmCalculator::FocusNextView(bool forward)
+{
+    const QList<QWidget*> views = Views();
+    const auto count = static_cast<int>(views.size());
+    QWidget* focused = QApplication::focusWidget();
+    int start = forward ? -1 : count;
+    for (int i = 0; i < count; ++i)
+        if (focused != nullptr && (views[i] == focused || views[i]->isAncestorOf(focused)))
+            start = i;
+    for (int step = 1; step <= count; ++step) {
+        const int i = ((start + (forward ? step : -step)) % count + count) % count;
+        const auto* view = dynamic_cast<const IFrameFocus*>(views[i]);
+        // A view with nothing to focus is passed over, so that the next one stays reachable.
+        if (views[i]->isVisible() && view != nullptr && view->GetFocusControl() != nullptr) {
+            FocusView(*view);
+            return;
+        }
+    }
 }
 
 void TfrmCalculator::FitClientHeight()
@@ -258,10 +327,9 @@ void TfrmCalculator::ShowStatus(int code, int pos, const std::string& message)
 void TfrmCalculator::SettingsChanged()
 {
     UpdateToolBarStyle();
-    if (FExpressionView != nullptr)
-        FExpressionView->SettingsChanged();
-    if (FResultsView != nullptr)
-        FResultsView->SettingsChanged();
+    for (QWidget* widget : Views())
+        if (auto* view = dynamic_cast<IFrameFocus*>(widget))
+            view->SettingsChanged();
     ActivateLayouts(this);
     ScheduleUpdateActions();
 }
@@ -319,10 +387,16 @@ void TfrmCalculator::WriteLayout()
     TLayoutSettings layout;
     layout.MenuBar = FMenuBar;
     layout.ToolBar = FToolBar != nullptr;
-    layout.ToolsHeight = FToolsHeight;
-    layout.ToolIndex = FToolIndex;
+    // The stored size never includes the tools area; the open tool is still remembered.
+    if (FToolsArea != nullptr)
+        FToolsArea->SetToolsVisible(false);
+    layout.ToolsHeight = ToolsHeight();
+    layout.ToolIndex = ToolIndex();
     layout.StayOnTop = StayOnTop();
     layout.Placement = PlacementOfWindow(*this);
+    if (FToolsArea != nullptr && FToolsArea->NormalHeightExtra() > 0 && IsMaximized(*this))
+        layout.Placement->NormalPosition.Bottom -= static_cast<int>(
+            std::lround(FToolsArea->NormalHeightExtra() * PrimaryScreenPixelRatio()));
     SaveLayoutFile(LayoutFileName(), layout, PrimaryScreenSize());
 }
 
@@ -410,8 +484,20 @@ bool TfrmCalculator::eventFilter(QObject* watched, QEvent* event)
         FAltAlone = false;
         return true;
     }
-    PreviewKey(key);
+    if (type == QEvent::KeyPress && FirstDelivery(watched) && PreviewViewKey(key)) {
+        FAltAlone = false;
+        return true;
+    }
+    PreviewKey(key, FirstDelivery(watched));
     return false;
+}
+
+bool TfrmCalculator::FirstDelivery(const QObject* watched) const
+{
+    const QWidget* focused = QApplication::focusWidget();
+    return watched == (focused != nullptr && focused->window() == this
+                           ? static_cast<const QObject*>(focused)
+                           : this);
 }
 
 bool TfrmCalculator::PreviewMenuKey(const QKeyEvent& event)
@@ -456,15 +542,35 @@ bool TfrmCalculator::PreviewMenuKey(const QKeyEvent& event)
     return false;
 }
 
-void TfrmCalculator::PreviewKey(const QKeyEvent& event)
+bool TfrmCalculator::PreviewViewKey(const QKeyEvent& event)
 {
-    // An event passed on to the parents comes by again; every step here may safely repeat.
+    // On the press: by the release the user may have let go of Ctrl already.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    if (event.key() == Qt::Key_Tab && modifiers == Qt::ControlModifier)
+        FocusNextView(true);
+    else if ((event.key() == Qt::Key_Backtab || event.key() == Qt::Key_Tab) &&
+             modifiers == (Qt::ControlModifier | Qt::ShiftModifier))
+        FocusNextView(false);
+    else
+        return false;
+    return true;
+}
+
+void TfrmCalculator::PreviewKey(const QKeyEvent& event, bool first)
+{
+    // An event passed on to the parents comes by again; what is not first-only may repeat.
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
     if (event.type() != QEvent::KeyRelease) {
         FAltAlone = event.key() == Qt::Key_Alt;
+        // Alt+Up and Alt+Down resize the main panel and still reach the control.
+        if (event.type() == QEvent::KeyPress && first && (modifiers & Qt::AltModifier) != 0 &&
+            (event.key() == Qt::Key_Up || event.key() == Qt::Key_Down) && FToolsArea != nullptr)
+            FToolsArea->MoveSplitter(event.key() == Qt::Key_Up ? -kSplitterStep : kSplitterStep);
         return;
     }
     if (event.isAutoRepeat())
         return;
+
     if (event.key() == Qt::Key_Alt && FAltAlone) {
         FAltAlone = false;
         if (!FMenuBar) {

@@ -13,14 +13,15 @@ namespace calc {
 
 class TAdvToolBar;
 class TCalcManager;
+class TFrameActn;
+class TToolsArea;
 class TStatusBar;
 class TfrmExpressionView;
 class TfrmResultsView;
 
-/// The address the "Visit Zembrix's Website" command opens.
-inline constexpr const char* kWebSiteAddress = "https://zembrical.example.org/";
-/// The help file beside the program.
-inline constexpr const char* kHelpFileName = "Zembrix.chm";
+/// The address the "Visit Zembrix's Website" command opens, set when building; empty hides
+/// the command.
+inline constexpr const char* kWebSiteAddress = ZEMBRICAL_WEBSITE;
 
 /// The program's main window: hosts the views, owns every command and talks to the calculator
 /// manager on the user's behalf.
@@ -55,14 +56,17 @@ public:
     QAction* actnHelpAbout = nullptr;
     QAction* actnFileExit = nullptr;
     QAction* actnEditSelectAll = nullptr;
-    /// The tool commands; their views come with the tools area.
-    QAction* actnHistory = nullptr;
-    QAction* actnDefinitions = nullptr;
+    /// The tool commands, in the order of their tabs.
+    TFrameActn* actnHistory = nullptr;
+    TFrameActn* actnDefinitions = nullptr;
 
     [[nodiscard]] TfrmExpressionView* ExpressionView() const noexcept { return FExpressionView; }
     [[nodiscard]] TfrmResultsView* ResultsView() const noexcept { return FResultsView; }
     [[nodiscard]] TStatusBar* StatusBar() const noexcept { return FStatusBar; }
     [[nodiscard]] QWidget* MainPanel() const noexcept { return FMainPanel; }
+    [[nodiscard]] TToolsArea* ToolsArea() const noexcept { return FToolsArea; }
+    /// The tool commands; a command's tag is its index here.
+    [[nodiscard]] QList<TFrameActn*> FrameActions() const;
     /// None while the toolbar is hidden.
     [[nodiscard]] TAdvToolBar* ToolBar() const noexcept { return FToolBar; }
     /// The menu bar; none until it is first shown.
@@ -76,8 +80,11 @@ public:
     void SetToolbarVisible(bool value);
     [[nodiscard]] bool StayOnTop() const;
     void SetStayOnTop(bool value);
-    [[nodiscard]] int ToolsHeight() const noexcept { return FToolsHeight; }
-    [[nodiscard]] int ToolIndex() const noexcept { return FToolIndex; }
+    [[nodiscard]] int ToolsHeight() const;
+    /// The open tool's index in FrameActions(), or -1.
+    [[nodiscard]] int ToolIndex() const;
+    /// Focuses the next (or previous) view in the window's order that has something to focus.
+    void FocusNextView(bool forward);
 
     /// "Layout.ini" in the settings folder.
     [[nodiscard]] static std::string LayoutFileName();
@@ -117,13 +124,20 @@ private:
     void UpdateAngleMode();
     void ShowStatus(int code, int pos, const std::string& message);
     void SettingsChanged();
+    /// The views in the window's tab order: expression, results and the open tool's.
+    [[nodiscard]] QList<QWidget*> Views() const;
+    /// Whether this delivery of a key event is its first: keys the focused control leaves
+    /// pass on to its parents and come by the window again.
+    [[nodiscard]] bool FirstDelivery(const QObject* watched) const;
     void LoadLayout();
     void SaveLayout();
     void WriteLayout();
     /// Runs one save; a failure is shown with Retry and Cancel, or written to standard error
     /// once the session ends, when nobody may be there to answer.
     void SaveReporting(const std::string& fileName, const std::function<void()>& save);
-    void PreviewKey(const QKeyEvent& event);
+    void PreviewKey(const QKeyEvent& event, bool first);
+    /// Ctrl+Tab and Ctrl+Shift+Tab move between the views; true when the key was used up.
+    bool PreviewViewKey(const QKeyEvent& event);
     /// Keys that reach the menus although the menu bar is hidden or has no focus; true when
     /// the key was used up.
     bool PreviewMenuKey(const QKeyEvent& event);
@@ -154,6 +168,7 @@ private:
     QAction* FCopyResultItem = nullptr;
     QAction* FCopyExpressionItem = nullptr;
     QWidget* FMainPanel = nullptr;
+    TToolsArea* FToolsArea = nullptr;
     TfrmExpressionView* FExpressionView = nullptr;
     TfrmResultsView* FResultsView = nullptr;
     TStatusBar* FStatusBar = nullptr;
@@ -163,6 +178,7 @@ private:
     /// The application was asked to quit (a signal, the session manager), not the window.
     bool FSessionEnding = false;
     bool FLayoutSaved = false;
+    /// The stored tools height and tool until the tools area exists.
     int FToolsHeight = 203;
     int FToolIndex = -1;
 };

@@ -1,11 +1,18 @@
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
 #include "ui/ExpressionView.h"
+#include "ui/HelpWindow.h"
+#include "ui/HistoryView.h"
 #include "ui/Main.h"
+#include "ui/MainIcons.h"
+#include "ui/OptionsDlg.h"
+#include "ui/ResultFormatsDlg.h"
+#include "ui/ToolsArea.h"
 #include "widgets/ActionTools.h"
 #include "widgets/AdvToolBar.h"
 #include "widgets/MessageBoxes.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -19,20 +26,40 @@
 
 namespace calc {
 
+namespace {
+
+/// Shows a settings dialog modally over the window without a nested event loop; it goes when
+/// it closes.
+void OpenDialog(QDialog* dialog)
+{
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Without a window manager to do it, nothing would give the keyboard back to the window.
+    if (QWidget* window = dialog->parentWidget())
+        QObject::connect(dialog, &QDialog::finished, window,
+                         [window] { window->activateWindow(); });
+    dialog->open();
+}
+
+} // namespace
+
 void TfrmCalculator::CreateActions()
 {
-    // The tool commands come first; their views arrive with the tools area.
-    actnHistory = NewAction(this, tr("History"), QKeySequence(Qt::CTRL | Qt::Key_H));
-    actnDefinitions = NewAction(this, tr("Definitions"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    for (QAction* tool : {actnHistory, actnDefinitions}) {
-        tool->setCheckable(true);
-        tool->setEnabled(false);
-    }
+    // The tool commands come first. The definitions view is still to come.
+    actnHistory = new TFrameActn(
+        tr("History"), Qt::Key_H,
+        [this](QWidget* parent) { return new TfrmHistory(FManager, parent); }, this);
+    actnDefinitions = new TFrameActn(tr("Definitions"), Qt::Key_D, {}, this);
+    for (TFrameActn* tool : FrameActions())
+        connect(tool, &QAction::triggered, this, [this, tool] {
+            if (FToolsArea != nullptr)
+                FToolsArea->ToggleTool(tool);
+        });
     CreateEvaluateActions();
     CreateCopyActions();
     CreateAngleModeActions();
     CreateViewActions();
     CreateHelpActions();
+    AssignActionIcons(*this);
     // Shortcuts work whether or not a menu or the toolbar shows the command.
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly))
         addAction(action);
@@ -54,11 +81,18 @@ void TfrmCalculator::CreateEvaluateActions()
             FManager.Evaluate(true);
         ScheduleUpdateActions();
     });
-    // The dialogs behind these two commands are not part of the program yet.
+    // Enabled also while every format is hidden: with no result box left to click, this
+    // command is the way back.
     actnResultFormats = NewAction(this, tr("Result Formats..."), QKeySequence(Qt::ALT | Qt::Key_R));
-    actnResultFormats->setEnabled(false);
+    connect(actnResultFormats, &QAction::triggered, this,
+            [this] { OpenDialog(new TfrmResultFormats(FManager, this)); });
     actnOptions = NewAction(this, tr("Options"));
-    actnOptions->setEnabled(false);
+    connect(actnOptions, &QAction::triggered, this, [this] {
+        auto* dialog = new TfrmOptions(FManager, this);
+        // Once the options are applied, so that the expression is read with the new separators.
+        connect(dialog, &QDialog::accepted, this, [this] { FManager.Evaluate(true); });
+        OpenDialog(dialog);
+    });
     actnFileExit = NewAction(this, tr("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X),
                              tr("Exit|Quits the application"));
     connect(actnFileExit, &QAction::triggered, this, &QWidget::close);
@@ -121,6 +155,7 @@ void TfrmCalculator::CreateHelpActions()
     connect(actnHelpContents, &QAction::triggered, this, &TfrmCalculator::ShowHelp);
     actnHelpWebSite = NewAction(this, tr("Visit Zembrix's Website"));
     connect(actnHelpWebSite, &QAction::triggered, this, &TfrmCalculator::VisitWebSite);
+    actnHelpWebSite->setVisible(kWebSiteAddress[0] != '\0');
     actnHelpAbout = NewAction(this, tr("About..."));
     connect(actnHelpAbout, &QAction::triggered, this, &TfrmCalculator::ShowAbout);
 }
@@ -270,6 +305,8 @@ void TfrmCalculator::SelectAll()
         line->selectAll();
     else if (auto* multi = qobject_cast<QPlainTextEdit*>(focused))
         multi->selectAll();
+    else if (auto* list = qobject_cast<QAbstractItemView*>(focused))
+        list->selectAll();
 }
 
 bool TfrmCalculator::StayOnTop() const
@@ -295,15 +332,13 @@ void TfrmCalculator::SetStayOnTop(bool value)
 
 void TfrmCalculator::ShowHelp()
 {
-    const QString file =
-        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kHelpFileName);
-    if (QFileInfo::exists(file))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    ShowHelpWindow(this);
 }
 
 void TfrmCalculator::VisitWebSite()
 {
-    QDesktopServices::openUrl(QUrl(QLatin1String(kWebSiteAddress)));
+    if (kWebSiteAddress[0] != '\0')
+        QDesktopServices::openUrl(QUrl(QLatin1String(kWebSiteAddress)));
 }
 
 void TfrmCalculator::ShowAbout()
@@ -312,7 +347,8 @@ void TfrmCalculator::ShowAbout()
                             "An expression calculator by Zembrix.\n"
                             "Copyright (c) Zembrix. All rights reserved.\n"
                             "%2")
-                             .arg(QLatin1String(ZEMBRICAL_VERSION), QLatin1String(kWebSiteAddress));
+                             .arg(QLatin1String(ZEMBRICAL_VERSION), QLatin1String(kWebSiteAddress))
+                             .trimmed();
     MessageBoxes().ShowInformation(this, tr("About Zembrical Calculator"), text);
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
-#include "widgets/LayoutTools.h"
 #include "widgets/RightAlignEdit.h"
 
 #include <QApplication>
@@ -208,15 +207,10 @@ void TfrmResultsView::RebuildBoxes()
 void TfrmResultsView::FitHeight(int total)
 {
     const int old = minimumHeight();
-    QWidget* win = FConstructing ? nullptr : window();
-    const bool adjust = win != nullptr && win != this && total != old && !IsMaximized(*win);
-    const int target = adjust ? win->height() + total - old : 0;
     setFixedHeight(total);
-    if (adjust) {
-        // The window's minimum follows the view first, so that it neither pushes nor holds it.
-        ActivateLayouts(parentWidget());
-        win->resize(win->width(), target);
-    }
+    // The window is made to fit the view when it is built.
+    if (!FConstructing && total != old)
+        emit HeightChanged(total - old);
 }
 
 void TfrmResultsView::RefreshTexts()

@@ -75,13 +75,15 @@ public:
 signals:
     /// The default format changed (commands that depend on it are to be refreshed).
     void DefaultChanged();
+    /// The view became delta pixels taller (shorter when negative); the window is to follow.
+    void HeightChanged(int delta);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void ResultsChanged(TResultChange kind);
-    /// Changes the window's height along with the view's, unless the window is maximised.
+    /// Makes the view as tall as its boxes and reports the change.
     void FitHeight(int total);
     [[nodiscard]] TResultBox* BoxAt(QWidget* widget) const;
     void CopyAllResults() const;

@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
+#include <QStyle>
 #include <QToolButton>
 #include <algorithm>
 
@@ -15,7 +16,10 @@ TAdvToolBar::TAdvToolBar(const QString& title, QWidget* parent) : QToolBar(title
     setObjectName(QStringLiteral("ToolBar"));
     setMovable(false);
     setFloatable(false);
-    setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Captions stay beside the icons; commands without an icon show their caption alone.
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const int small = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    setIconSize(QSize(small, small));
     setContextMenuPolicy(Qt::PreventContextMenu);
     // The toolbar's layout already hides the buttons that do not fit and shows its extension
     // button exactly then; but that button unfolds the hidden buttons in further rows over

@@ -53,8 +53,10 @@ protected:
         m.OnStatus = [this](TCalcManager&, int code, int pos, const std::string& message) {
             FStatus.push_back({code, pos, message});
         };
-        m.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace) {
-            FInserted.push_back(text + (replace ? " (replace)" : ""));
+        m.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace,
+                                bool literal) {
+            FInserted.push_back(text + (replace ? " (replace)" : "") +
+                                (literal ? " (literal)" : ""));
         };
         m.SetOnShowError(
             [this](TCalcManager&, const std::string& message) { FErrors.push_back(message); });
@@ -410,7 +412,9 @@ TEST_F(CalcManagerTest, InsertTextAndGotoError)
     m.InsertText("", false);
     EXPECT_TRUE(FInserted.empty()) << "empty text is not passed on";
     m.InsertText("sin(|)", false);
-    EXPECT_EQ(FInserted, std::vector<std::string>{"sin(|)"});
+    m.InsertLiteralText("", true);
+    m.InsertLiteralText("5|3", true);
+    EXPECT_EQ(FInserted, (std::vector<std::string>{"sin(|)", "5|3 (replace) (literal)"}));
     int pos = -1;
     m.OnGotoError = [&](TCalcManager&, int p) { pos = p; };
     m.GotoError(7);

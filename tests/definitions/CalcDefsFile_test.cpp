@@ -462,6 +462,36 @@ TEST_F(DefinitionsFileTest, DefinitionsAreWrittenAsTheyAreRead)
     EXPECT_EQ(ReadBytes(path), ExpectedBanner() + "h(x)=m\r\n");
 }
 
+TEST(DefinitionsFileStorableText, RefusesWhatTheLineCouldNotGiveBack)
+{
+    struct Row {
+        std::string_view text;
+        const char* error; ///< nullptr: stored as it is
+    };
+    const Row rows[] = {
+        {"[12:00] + sin(x)*2", nullptr},
+        {"caf\xE9 \xA0x", nullptr},
+        {"", nullptr},
+        {"[12:00;]", "\"[12:00;]\" cannot be stored in a definitions file: \";\" starts a comment "
+                     "there"},
+        {"1+\r\n2", "\"1+  2\" cannot be stored in a definitions file: it holds the control "
+                    "character #13"},
+        {"x\ty",
+         "\"x y\" cannot be stored in a definitions file: it holds the control character #9"},
+        {std::string_view("a\0b", 3),
+         "\"a b\" cannot be stored in a definitions file: it holds the control character #0"},
+        {"a\x7F", "\"a \" cannot be stored in a definitions file: it holds the control character "
+                  "#127"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.text));
+        if (row.error == nullptr)
+            EXPECT_NO_THROW(CheckStorableText(row.text));
+        else
+            EXPECT_EQ(ErrorOf([&] { CheckStorableText(row.text); }), row.error);
+    }
+}
+
 TEST_F(DefinitionsFileTest, SecondHolderIsRefusedWhileTheFirstHoldsTheFile)
 {
     const std::string path = FFolder.Write("lock.udf", "a=1\r\n");

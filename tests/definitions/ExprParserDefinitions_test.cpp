@@ -317,13 +317,14 @@ TEST_F(ParserDefinitionsTest, ChangeDefinitionKeepsTheKind)
 TEST_F(ParserDefinitionsTest, ChangeDefinitionFailureStates)
 {
     TDefinitionsGroup& group = AddGroup({"f(x) = x", "c = 1"});
-    // A failing argument list leaves the new name and text with the previous arguments.
+    // A refused change leaves the definition whole, whichever part was bad: the caller shows
+    // the error and keeps the old definition in its file.
     EXPECT_THROW(group.ChangeDefinition(0, "h", "2*x", "1x"), EException);
-    EXPECT_EQ(group.GetName(0), "h");
-    EXPECT_EQ(group.GetText(0), "2*x");
+    EXPECT_EQ(group.GetName(0), "f");
+    EXPECT_EQ(group.GetText(0), "x");
     EXPECT_EQ(group.GetArgumentsText(0), "x");
-    EXPECT_EQ(Eval("h(4)"), 8);
-    // A bad name or body changes nothing.
+    EXPECT_EQ(Eval("f(4)"), 4);
+    EXPECT_FALSE(FParser.TryEvaluate("h(4)"));
     EXPECT_THROW(group.ChangeDefinition(1, "1c", "2", ""), EException);
     EXPECT_THROW(group.ChangeDefinition(1, "c", "1/0", ""), ECalcException);
     EXPECT_EQ(group.GetName(1), "c");

@@ -1,5 +1,6 @@
 #include "definitions/FileEnum.h"
 #include "engine/ExprParserTypes.h"
+#include "support/EnvironmentVariable.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -288,7 +289,7 @@ protected:
     std::string FDir;
 };
 
-TEST(DefinitionsDirDefault, IsTheFolderDefinitionsBesideTheProgram)
+TEST(DefinitionsDirDefault, IsTheFolderChosenForTheProgramsOwnFolder)
 {
     SetDefinitionsDir({});
     char exe[4096];
@@ -296,7 +297,101 @@ TEST(DefinitionsDirDefault, IsTheFolderDefinitionsBesideTheProgram)
     ASSERT_GT(length, 0);
     std::string folder(exe, static_cast<std::size_t>(length));
     folder.erase(folder.rfind('/'));
-    EXPECT_EQ(DefinitionsDir(), folder + "/Definitions");
+    EXPECT_EQ(DefinitionsDir(), DefinitionsDirFor(folder));
+}
+
+struct TDirForCase {
+    const char* name;
+    bool besideFolder;         ///< a folder "Definitions" beside the program
+    bool besideFile;           ///< a plain file "Definitions" beside the program instead
+    const char* dataHome;      ///< XDG_DATA_HOME; "@" for the temporary folder's "data"
+    std::string_view expected; ///< below the temporary folder
+};
+
+constexpr TDirForCase kDirFor[] = {
+    {"PortableFolderWins", true, false, "@", "bin/Definitions"},
+    {"DataHomeWithoutPortableFolder", false, false, "@", "data/Zembrical Calculator/Definitions"},
+    {"FileNamedDefinitionsIsNoFolder", false, true, "@", "data/Zembrical Calculator/Definitions"},
+    {"HomeWhenDataHomeUnset", false, false, nullptr,
+     "home/.local/share/Zembrical Calculator/Definitions"},
+    {"HomeWhenDataHomeRelative", false, false, "data",
+     "home/.local/share/Zembrical Calculator/Definitions"},
+};
+
+class DefinitionsDirFor_ : public ::testing::TestWithParam<TDirForCase> {};
+
+TEST_P(DefinitionsDirFor_, PicksThePortableOrThePerUserFolder)
+{
+    const TDirForCase& row = GetParam();
+    const TTempFolder folder;
+    const std::string bin = folder.MakeDir("bin");
+    if (row.besideFolder)
+        folder.MakeDir("bin/Definitions");
+    if (row.besideFile)
+        folder.Write("bin/Definitions", "x");
+    const std::string data = folder / "data";
+    const std::string home = folder / "home";
+    test::TEnvironmentVariable homeVar("HOME", home.c_str());
+    const char* dataHome = row.dataHome == nullptr                 ? nullptr
+                           : std::string_view(row.dataHome) == "@" ? data.c_str()
+                                                                   : row.dataHome;
+    test::TEnvironmentVariable dataVar("XDG_DATA_HOME", dataHome);
+    EXPECT_EQ(DefinitionsDirFor(bin), folder / row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DefinitionsDirFor_, ::testing::ValuesIn(kDirFor),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShippedDefinitionsDir, LiesUnderTheSharedDataOfThePrefix)
+{
+    EXPECT_EQ(ShippedDefinitionsDirFor("/usr/bin"), "/usr/share/zembrical/Definitions");
+    EXPECT_EQ(ShippedDefinitionsDirFor("/opt/z/bin"), "/opt/z/share/zembrical/Definitions");
+}
+
+/// A shipped folder with two files and a per-user folder that does not exist yet.
+class SeedDefinitionsDirTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FShipped = FFolder.MakeDir("share/Definitions");
+        FFolder.Write("share/Definitions/Default.udf", "e=2.718281828459045\r\n");
+        FFolder.Write("share/Definitions/Units/Length.udf", "inch=0.0254\r\n");
+        FUser = FFolder / "data/Zembrical Calculator/Definitions";
+    }
+    TTempFolder FFolder;
+    std::string FShipped;
+    std::string FUser;
+};
+
+TEST_F(SeedDefinitionsDirTest, NewFolderGetsEveryShippedFile)
+{
+    EXPECT_TRUE(SeedDefinitionsDir(FUser, FShipped));
+    EXPECT_EQ(test::ReadAll(FUser + "/Default.udf"), "e=2.718281828459045\r\n");
+    EXPECT_EQ(test::ReadAll(FUser + "/Units/Length.udf"), "inch=0.0254\r\n");
+    EXPECT_EQ(FFolder.EntryCount("data/Zembrical Calculator"), 1) << "a staging folder was left";
+}
+
+TEST_F(SeedDefinitionsDirTest, ExistingFolderIsNeverTouched)
+{
+    FFolder.Write("data/Zembrical Calculator/Definitions/Default.udf", "mine=1\r\n");
+    EXPECT_FALSE(SeedDefinitionsDir(FUser, FShipped));
+    EXPECT_EQ(test::ReadAll(FUser + "/Default.udf"), "mine=1\r\n");
+    EXPECT_FALSE(std::filesystem::exists(FUser + "/Units"));
+}
+
+TEST_F(SeedDefinitionsDirTest, NothingShippedCreatesNothing)
+{
+    EXPECT_FALSE(SeedDefinitionsDir(FUser, FFolder / "nowhere"));
+    EXPECT_FALSE(std::filesystem::exists(FFolder / "data"));
+}
+
+TEST_F(SeedDefinitionsDirTest, CopiesOfReadOnlyFilesAreWritable)
+{
+    ASSERT_EQ(::chmod((FShipped + "/Default.udf").c_str(), 0444), 0);
+    ASSERT_TRUE(SeedDefinitionsDir(FUser, FShipped));
+    struct stat info {};
+    ASSERT_EQ(::stat((FUser + "/Default.udf").c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IWUSR, 0u);
 }
 
 TEST_F(DefinitionsDirTest, OverrideIsUsedWithoutTrailingSeparator)

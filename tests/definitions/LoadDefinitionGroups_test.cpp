@@ -1,5 +1,6 @@
 #include "definitions/CalcDefsFile.h"
 #include "definitions/FileEnum.h"
+#include "support/EnvironmentVariable.h"
 #include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 
@@ -173,6 +174,18 @@ TEST_F(LoadDefinitionGroupsTest, MissingFolderClearsTheGroups)
     SetDefinitionsDir(FFolder / "Nowhere");
     LoadDefinitionGroups(ParserDefinitions());
     EXPECT_EQ(ParserDefinitions().GroupCount(), 0);
+}
+
+TEST_F(LoadDefinitionGroupsTest, WithoutPortableFolderThePerUserFolderLoads)
+{
+    // The test program has no "Definitions" folder beside it, as an installed program.
+    const std::string data = FFolder / "data";
+    FFolder.Write("data/Zembrical Calculator/Definitions/Mine.udf", "mine=42\r\n");
+    test::TEnvironmentVariable dataHome("XDG_DATA_HOME", data.c_str());
+    SetDefinitionsDir({});
+    LoadDefinitionGroups(ParserDefinitions());
+    EXPECT_EQ(GroupNames(), std::vector<std::string>{"Mine"});
+    EXPECT_EQ(Constant("mine"), 42);
 }
 
 TEST_F(LoadDefinitionGroupsTest, FileSymlinkLoadsAndFolderLoopEnds)

@@ -80,6 +80,32 @@ private slots:
         QTRY_VERIFY(Line()->hasFocus());
     }
 
+    void literalTextKeepsItsBars_data()
+    {
+        QTest::addColumn<QString>("initial");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("caret");
+        QTest::newRow("replace") << "1+2" << 1 << 0 << "5|3" << true << "5|3" << 3;
+        QTest::newRow("at the caret") << "1+" << 2 << 0 << "a|b" << false << "1+a|b" << 5;
+        QTest::newRow("over a selection")
+            << "1+x*2" << 2 << 1 << "(5|3)" << false << "1+(5|3)*2" << 7;
+    }
+    void literalTextKeepsItsBars()
+    {
+        QFETCH(QString, expected);
+        Prepare(Fetch<QString>("initial"), Fetch<int>("selStart"), Fetch<int>("selLength"));
+        FocusAResult();
+        Manager().InsertLiteralText(ToCore(Fetch<QString>("text")), Fetch<bool>("replace"));
+        QCOMPARE(View().GetText(), expected);
+        QCOMPARE(View().CaretPosition(), Fetch<int>("caret"));
+        QCOMPARE(FromCore(Manager().Expression()), expected);
+        QTRY_VERIFY(Line()->hasFocus());
+    }
+
     void anEmptyTextInsertsNothing()
     {
         Prepare(QStringLiteral("1+2"), 1, 1);
@@ -200,6 +226,78 @@ private slots:
                  qPrintable(
                      QStringLiteral("%1 < %2").arg(line->height()).arg(plain.sizeHint().height())));
         QVERIFY(View().minimumHeight() >= line->height());
+    }
+
+    void upAndDownStepThroughTheHistory_data()
+    {
+        // History, newest first: "3*3", "2|2" (a bar that is no caret mark), "1+1".
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("up shows the newest") << "7"
+                                             << "U"
+                                             << "3*3";
+        QTest::newRow("up twice, literal text") << "7"
+                                                << "UU"
+                                                << "2|2";
+        QTest::newRow("up stops at the oldest") << "7"
+                                                << "UUUUU"
+                                                << "1+1";
+        QTest::newRow("down comes back") << "7"
+                                         << "UUD"
+                                         << "3*3";
+        QTest::newRow("down past the newest restores the typed text") << "7"
+                                                                      << "UUDD"
+                                                                      << "7";
+        QTest::newRow("down without recalling does nothing") << "7"
+                                                             << "D"
+                                                             << "7";
+        QTest::newRow("restores an empty line") << ""
+                                                << "UD"
+                                                << "";
+        QTest::newRow("typing ends the recall: up starts again") << "7"
+                                                                 << "UUx"
+                                                                 << "2|2x";
+        QTest::newRow("after typing, down does nothing") << "7"
+                                                         << "UxD"
+                                                         << "3*3x";
+        QTest::newRow("after typing, up starts from the newest") << "7"
+                                                                 << "UUxU"
+                                                                 << "3*3";
+        QTest::newRow("after typing, the edited text comes back") << "7"
+                                                                  << "UxUD"
+                                                                  << "3*3x";
+    }
+    void upAndDownStepThroughTheHistory()
+    {
+        QFETCH(QString, keys);
+        for (const char* expression : {"1+1", "2|2", "3*3"})
+            Manager().History().Add(expression, 0, 0);
+        QTest::keyClicks(Line(), Fetch<QString>("typed"));
+        for (const QChar key : keys) {
+            if (key == QLatin1Char('U'))
+                QTest::keyClick(Line(), Qt::Key_Up);
+            else if (key == QLatin1Char('D'))
+                QTest::keyClick(Line(), Qt::Key_Down);
+            else
+                QTest::keyClicks(Line(), key);
+        }
+        QCOMPARE(View().GetText(), Fetch<QString>("expected"));
+        QCOMPARE(FromCore(Manager().Expression()), Fetch<QString>("expected"));
+        QCOMPARE(View().CaretPosition(), static_cast<int>(View().GetText().size()));
+    }
+
+    void theMultiLineEditorKeepsUpAndDown()
+    {
+        Manager().History().Add("1+1", 0, 0);
+        FWindow->resize(FWindow->width(), FWindow->height() + 200);
+        QTRY_VERIFY(View().IsMultiLine());
+        auto* multi = qobject_cast<QPlainTextEdit*>(Line());
+        QVERIFY(multi != nullptr);
+        multi->setPlainText(QStringLiteral("1\n2"));
+        QTest::keyClick(multi, Qt::Key_Up);
+        QCOMPARE(View().GetText(), QStringLiteral("1\n2"));
+        QCOMPARE(multi->textCursor().blockNumber(), 0);
     }
 };
 
