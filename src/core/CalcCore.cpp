@@ -141,6 +141,8 @@ void TCalcManager::ReportStatus(int code, int pos, const std::string& message)
 {
     if (OnStatus)
         OnStatus(*this, code, pos, message);
+    if (OnEvaluated)
+        OnEvaluated(*this, code, pos, message);
 }
 
 void TCalcManager::SettingsChanged()

@@ -77,6 +77,8 @@ public:
     TInsertTextEvent OnInsertText;
     TGotoErrorEvent OnGotoError;
     TStatusEvent OnStatus;
+    /// Told every outcome too, after OnStatus: for the expression line's error mark.
+    TStatusEvent OnEvaluated;
     [[nodiscard]] const TNotifyEvent& OnAngleModeChange() const noexcept
     {
         return FOnAngleModeChange;

@@ -2,12 +2,16 @@
 
 #include "core/CalcCore.h"
 #include "ui/CoreText.h"
+#include "ui/ExpressionHighlight.h"
 #include "widgets/ActionTools.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
@@ -115,7 +119,7 @@ int CaretMark(const QString& text)
 
 TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     : QWidget(parent), FManager(manager), FLayout(new QVBoxLayout(this)),
-      FResizeTimer(new QTimer(this))
+      FResizeTimer(new QTimer(this)), FNames(ParserDefinitions())
 {
     FResizeTimer->setSingleShot(true);
     FResizeTimer->setInterval(0);
@@ -128,6 +132,9 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace,
                                    bool literal) { InsertText(text, replace, literal); };
     FManager.OnGotoError = [this](TCalcManager&, int pos) { GotoError(pos); };
+    FManager.OnEvaluated = [this](TCalcManager&, int code, int pos, const std::string&) {
+        Evaluated(code, pos);
+    };
     CreateEditor();
 }
 
@@ -135,6 +142,53 @@ TfrmExpressionView::~TfrmExpressionView()
 {
     FManager.OnInsertText = nullptr;
     FManager.OnGotoError = nullptr;
+    FManager.OnEvaluated = nullptr;
+}
+
+void TfrmExpressionView::SetHighlighting(bool value)
+{
+    FHighlighting = value;
+    UpdateFormats();
+}
+
+void TfrmExpressionView::SetErrorMarking(bool value)
+{
+    FErrorMarking = value;
+    UpdateFormats();
+}
+
+void TfrmExpressionView::Evaluated(int code, int pos)
+{
+    // A stopped evaluation says nothing about the text.
+    FErrorPos = code == ceNone || code == ceInterrupted ? -1 : pos;
+    UpdateFormats();
+}
+
+void TfrmExpressionView::UpdateFormats()
+{
+    if (FEditor == nullptr || FFormatting)
+        return;
+    const QScopedValueRollback formatting(FFormatting, true);
+    TScanSettings settings;
+    settings.DecimalSeparators = FManager.DecimalSeparators();
+    settings.ListSeparator = FManager.ListSeparator();
+    settings.Names = &FNames;
+    const TExpressionStyle style(FEditor->palette());
+    FFormats = ExpressionFormats(GetText(), settings, style, CaretPosition(),
+                                 FErrorMarking ? FErrorPos : -1, FHighlighting);
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
+        // The line edit takes formats only as input-method attributes, placed from the caret.
+        const int caret = line->cursorPosition();
+        QList<QInputMethodEvent::Attribute> attributes;
+        for (const QTextLayout::FormatRange& range : std::as_const(FFormats))
+            attributes.append(
+                {QInputMethodEvent::TextFormat, range.start - caret, range.length, range.format});
+        QInputMethodEvent event(QString(), attributes);
+        QCoreApplication::sendEvent(line, &event);
+    }
+    else if (auto* highlighter = FEditor->findChild<TExpressionHighlighter*>()) {
+        highlighter->SetFormats(FFormats);
+    }
 }
 
 QString TfrmExpressionView::GetText() const
@@ -167,6 +221,8 @@ void TfrmExpressionView::SettingsChanged()
 {
     UpdateFont();
     SetMultiLine(IsTall());
+    // The separators may have changed, and with them the reading.
+    UpdateFormats();
 }
 
 void TfrmExpressionView::UpdateFont()
@@ -234,10 +290,17 @@ void TfrmExpressionView::CreateEditor()
             editor->setFocus(Qt::OtherFocusReason);
         delete old;
     }
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         connect(line, &QLineEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
-    else if (auto* multi = qobject_cast<QPlainTextEdit*>(editor))
+        connect(line, &QLineEdit::cursorPositionChanged, this, &TfrmExpressionView::UpdateFormats);
+    }
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(editor)) {
+        new TExpressionHighlighter(multi->document());
         connect(multi, &QPlainTextEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
+        connect(multi, &QPlainTextEdit::cursorPositionChanged, this,
+                &TfrmExpressionView::UpdateFormats);
+    }
+    UpdateFormats();
 }
 
 void TfrmExpressionView::Recall(int step)
@@ -260,10 +323,15 @@ void TfrmExpressionView::Recall(int step)
 
 void TfrmExpressionView::EditorChanged()
 {
+    if (FFormatting)
+        return;
     // Any other change of the text ends stepping through the history.
     if (!FRecalling)
         FRecallIndex = -1;
+    // The mark belongs to the text it was found in; an evaluation of the new one sets it again.
+    FErrorPos = -1;
     FManager.SetExpression(ToCore(GetText()));
+    UpdateFormats();
     emit TextChanged();
 }
 

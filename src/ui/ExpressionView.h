@@ -1,7 +1,9 @@
 #pragma once
 
+#include "definitions/NameKinds.h"
 #include "ui/FrameFocus.h"
 
+#include <QTextLayout>
 #include <QWidget>
 #include <string>
 
@@ -35,6 +37,18 @@ public:
     /// The manager's settings changed: a new font may make the view single-line again.
     void SettingsChanged() override;
 
+    /// Colours the parts of the expression and pairs the bracket beside the caret.
+    [[nodiscard]] bool Highlighting() const noexcept { return FHighlighting; }
+    void SetHighlighting(bool value);
+    /// Underlines the position of the last evaluation's error.
+    [[nodiscard]] bool ErrorMarking() const noexcept { return FErrorMarking; }
+    void SetErrorMarking(bool value);
+    /// The formats laid over the editor's text, in the order they apply.
+    [[nodiscard]] const QList<QTextLayout::FormatRange>& TextFormats() const noexcept
+    {
+        return FFormats;
+    }
+
 signals:
     /// The editor's text changed (commands that depend on it are to be refreshed).
     void TextChanged();
@@ -67,6 +81,8 @@ private:
     void SetCaret(TCaret caret);
     void SetEditorText(const QString& text);
     void ReplaceSelection(const QString& text);
+    void Evaluated(int code, int pos);
+    void UpdateFormats();
 
     TCalcManager& FManager;
     QVBoxLayout* FLayout;
@@ -81,6 +97,14 @@ private:
     int FRecallIndex = -1;
     QString FRecallTyped;
     bool FRecalling = false;
+    TDefinitionsNames FNames;
+    bool FHighlighting = true;
+    bool FErrorMarking = true;
+    /// Where the last evaluation of the text shown failed, or -1.
+    int FErrorPos = -1;
+    /// Set while formats go to the editor, whose signals then say nothing new.
+    bool FFormatting = false;
+    QList<QTextLayout::FormatRange> FFormats;
 };
 
 } // namespace calc
