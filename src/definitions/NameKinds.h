@@ -3,6 +3,9 @@
 #include "definitions/ExprParserDefinitions.h"
 #include "engine/ExprScanner.h"
 
+#include <string>
+#include <string_view>
+
 namespace calc {
 
 /// Names as the registry resolves them: a call finds a built-in function before a user one, a
@@ -15,5 +18,15 @@ public:
 private:
     const TParserDefinitions& FDefinitions;
 };
+
+/// The changes of one character (insert, delete, replace) that turn a into b, without regard to
+/// letter case.
+[[nodiscard]] std::size_t NameDistance(std::string_view a, std::string_view b);
+
+/// The known name nearest to an unknown one, of functions when call is true and of constants
+/// otherwise (built-in and user ones); empty when none is near enough to be a likely slip. Of
+/// names equally near, the first in alphabetical order.
+[[nodiscard]] std::string SuggestName(const TParserDefinitions& definitions, std::string_view name,
+                                      bool call);
 
 } // namespace calc

@@ -30,5 +30,44 @@ TEST_F(NameKindsTest, ResolvesNamesAsTheRegistryDoes)
     EXPECT_EQ(names.ClassifyName("pi", false), TTokenKind::tkBuiltInConstant);
 }
 
+TEST(NameDistance, CountsSingleCharacterChanges)
+{
+    struct Row {
+        std::string_view A;
+        std::string_view B;
+        std::size_t Distance;
+    };
+    const std::vector<Row> rows{
+        {"sin", "sin", 0},        {"SIN", "sin", 0},
+        {"sine", "sin", 1},       {"sn", "sin", 1},
+        {"son", "sin", 1},        {"nis", "sin", 2},
+        {"", "abc", 3},           {"abc", "", 3},
+        {"kitten", "sitting", 3}, {"\xE9t\xE9", "\xC9T\xC9", 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(NameDistance(row.A, row.B), row.Distance) << row.A << " " << row.B;
+        EXPECT_EQ(NameDistance(row.B, row.A), row.Distance) << row.B << " " << row.A;
+    }
+}
+
+TEST_F(NameKindsTest, SuggestsTheNearestNameOfTheSameKind)
+{
+    AddGroup({"speed = 2", "square(x) = x*x"});
+    struct Row {
+        std::string_view Name;
+        bool Call;
+        std::string_view Suggestion;
+    };
+    const std::vector<Row> rows{
+        {"sine", true, "sin"},     {"SQRTT", true, "sqrt"}, {"squar", true, "square"},
+        {"spede", false, "speed"}, {"po", false, "Pi"},     {"sine", false, ""},
+        {"speed", true, ""},       {"x", false, ""},        {"completely", true, ""},
+    };
+    for (const Row& row : rows) {
+        const std::string suggestion = SuggestName(ParserDefinitions(), row.Name, row.Call);
+        EXPECT_TRUE(AnsiSameText(suggestion, row.Suggestion)) << row.Name << " -> " << suggestion;
+    }
+}
+
 } // namespace
 } // namespace calc
