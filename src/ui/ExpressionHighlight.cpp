@@ -103,7 +103,7 @@ QTextCharFormat TExpressionStyle::Format(TTokenKind kind) const
 QList<QTextLayout::FormatRange> ExpressionFormats(const QString& text,
                                                   const TScanSettings& settings,
                                                   const TExpressionStyle& style, int caret,
-                                                  int errorPos, bool colours)
+                                                  int errorPos, int errorLength, bool colours)
 {
     QList<QTextLayout::FormatRange> formats;
     const std::string core = ToCore(text);
@@ -131,7 +131,7 @@ QList<QTextLayout::FormatRange> ExpressionFormats(const QString& text,
     if (errorPos >= 0 && !text.isEmpty()) {
         // At the end of the text the mark goes under the last character.
         const int pos = std::min(errorPos, static_cast<int>(text.size()) - 1);
-        formats.append({pos, 1, style.ErrorMark()});
+        formats.append({pos, std::max(1, errorLength), style.ErrorMark()});
     }
     return formats;
 }

@@ -31,10 +31,11 @@ private:
 };
 
 /// The formats of an expression text, later ranges over earlier ones: the parts by kind, the
-/// bracket pair beside the caret (caret < 0: none), and the error mark (errorPos < 0: none).
+/// bracket pair beside the caret (caret < 0: none), and the error mark over errorLength
+/// characters from errorPos (errorPos < 0: none).
 [[nodiscard]] QList<QTextLayout::FormatRange>
 ExpressionFormats(const QString& text, const TScanSettings& settings, const TExpressionStyle& style,
-                  int caret, int errorPos, bool colours);
+                  int caret, int errorPos, int errorLength, bool colours);
 
 /// Lays given formats, computed for the whole document, over the blocks of a multi-line editor.
 class TExpressionHighlighter final : public QSyntaxHighlighter {

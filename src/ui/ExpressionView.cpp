@@ -1,10 +1,12 @@
 #include "ui/ExpressionView.h"
 
 #include "core/CalcCore.h"
+#include "definitions/ExprParserDefinitions.h"
 #include "ui/CoreText.h"
 #include "ui/ExpressionHighlight.h"
 #include "widgets/ActionTools.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -135,6 +137,11 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FManager.OnEvaluated = [this](TCalcManager&, int code, int pos, const std::string&) {
         Evaluated(code, pos);
     };
+    auto* suggest = new QAction(this);
+    suggest->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+    suggest->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(suggest, &QAction::triggered, this, &TfrmExpressionView::ApplySuggestion);
+    addAction(suggest);
     CreateEditor();
 }
 
@@ -157,11 +164,63 @@ void TfrmExpressionView::SetErrorMarking(bool value)
     UpdateFormats();
 }
 
+void TfrmExpressionView::SetSuggesting(bool value)
+{
+    FSuggesting = value;
+    UpdateHint();
+}
+
 void TfrmExpressionView::Evaluated(int code, int pos)
 {
     // A stopped evaluation says nothing about the text.
     FErrorPos = code == ceNone || code == ceInterrupted ? -1 : pos;
+    FindUnknownName(code, pos);
     UpdateFormats();
+    UpdateHint();
+}
+
+void TfrmExpressionView::FindUnknownName(int code, int pos)
+{
+    FNameStart = -1;
+    FNameLength = 0;
+    if (code != ceUnknownConstant && code != ceUnknownFunction)
+        return;
+    // The error stands after the name and the blanks that follow it.
+    const std::string text = ToCore(GetText());
+    const std::string& name = FManager.Parser().ErrorArg();
+    auto end = static_cast<std::size_t>(std::clamp(pos, 0, static_cast<int>(text.size())));
+    while (end > 0 && IsSpaceChar(text[end - 1]))
+        --end;
+    if (name.empty() || end < name.size() ||
+        text.compare(end - name.size(), name.size(), name) != 0)
+        return;
+    FNameStart = static_cast<int>(end - name.size());
+    FNameLength = static_cast<int>(name.size());
+    FNameCalled = code == ceUnknownFunction;
+}
+
+void TfrmExpressionView::UpdateHint()
+{
+    FSuggestion.clear();
+    if (FSuggesting && FNameStart >= 0) {
+        const std::string name = ToCore(GetText().mid(FNameStart, FNameLength));
+        FSuggestion = FromCore(SuggestName(ParserDefinitions(), name, FNameCalled));
+    }
+    if (FEditor != nullptr)
+        FEditor->setToolTip(FSuggestion.isEmpty() ? QString()
+                                                  : tr("did you mean \"%1\"?").arg(FSuggestion));
+}
+
+void TfrmExpressionView::ApplySuggestion()
+{
+    if (FSuggestion.isEmpty() || FNameStart < 0)
+        return;
+    const int start = FNameStart;
+    const QString name = FSuggestion;
+    SetCaret({start, start + FNameLength});
+    ReplaceSelection(name);
+    const int end = start + static_cast<int>(name.size());
+    SetCaret({end, end});
 }
 
 void TfrmExpressionView::UpdateFormats()
@@ -174,8 +233,13 @@ void TfrmExpressionView::UpdateFormats()
     settings.ListSeparator = FManager.ListSeparator();
     settings.Names = &FNames;
     const TExpressionStyle style(FEditor->palette());
+    // An unknown name is marked whole rather than the place after it.
+    const bool name = FNameStart >= 0;
     FFormats = ExpressionFormats(GetText(), settings, style, CaretPosition(),
-                                 FErrorMarking ? FErrorPos : -1, FHighlighting);
+                                 !FErrorMarking ? -1
+                                 : name         ? FNameStart
+                                                : FErrorPos,
+                                 name ? FNameLength : 1, FHighlighting);
     if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
         // The line edit takes formats only as input-method attributes, placed from the caret.
         const int caret = line->cursorPosition();
@@ -301,6 +365,7 @@ void TfrmExpressionView::CreateEditor()
                 &TfrmExpressionView::UpdateFormats);
     }
     UpdateFormats();
+    UpdateHint();
 }
 
 void TfrmExpressionView::Recall(int step)
@@ -330,8 +395,10 @@ void TfrmExpressionView::EditorChanged()
         FRecallIndex = -1;
     // The mark belongs to the text it was found in; an evaluation of the new one sets it again.
     FErrorPos = -1;
+    FNameStart = -1;
     FManager.SetExpression(ToCore(GetText()));
     UpdateFormats();
+    UpdateHint();
     emit TextChanged();
 }
 

@@ -43,6 +43,14 @@ public:
     /// Underlines the position of the last evaluation's error.
     [[nodiscard]] bool ErrorMarking() const noexcept { return FErrorMarking; }
     void SetErrorMarking(bool value);
+    /// Offers the nearest known name for an unknown one, as the editor's tool tip; Ctrl+.
+    /// puts it in.
+    [[nodiscard]] bool Suggesting() const noexcept { return FSuggesting; }
+    void SetSuggesting(bool value);
+    /// The name offered for the unknown one of the last evaluation; empty for none.
+    [[nodiscard]] const QString& Suggestion() const noexcept { return FSuggestion; }
+    /// Replaces the unknown name with the one offered.
+    void ApplySuggestion();
     /// The formats laid over the editor's text, in the order they apply.
     [[nodiscard]] const QList<QTextLayout::FormatRange>& TextFormats() const noexcept
     {
@@ -82,6 +90,8 @@ private:
     void SetEditorText(const QString& text);
     void ReplaceSelection(const QString& text);
     void Evaluated(int code, int pos);
+    void FindUnknownName(int code, int pos);
+    void UpdateHint();
     void UpdateFormats();
 
     TCalcManager& FManager;
@@ -100,6 +110,12 @@ private:
     TDefinitionsNames FNames;
     bool FHighlighting = true;
     bool FErrorMarking = true;
+    bool FSuggesting = true;
+    /// The unknown name of the last evaluation's error and its place, if it was about one.
+    int FNameStart = -1;
+    int FNameLength = 0;
+    bool FNameCalled = false;
+    QString FSuggestion;
     /// Where the last evaluation of the text shown failed, or -1.
     int FErrorPos = -1;
     /// Set while formats go to the editor, whose signals then say nothing new.

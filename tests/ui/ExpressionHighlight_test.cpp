@@ -188,15 +188,65 @@ private slots:
         QCOMPARE(marked, Fetch<QList<int>>("marked"));
     }
 
+    void ctrlPeriodPutsInTheSuggestedName_data()
+    {
+        QTest::addColumn<bool>("multi");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<QString>("mended");
+        QTest::addColumn<QList<int>>("wavy");
+        for (const bool multi : {false, true}) {
+            const char* kind = multi ? "several lines" : "line";
+            QTest::addRow("%s: a function", kind) << multi << "2*SINE (0)+1"
+                                                  << "did you mean \"sin\"?"
+                                                  << "2*sin (0)+1" << QList<int>{2, 3, 4, 5};
+            QTest::addRow("%s: a constant", kind) << multi << "kk + 1"
+                                                  << "did you mean \"k\"?"
+                                                  << "k + 1" << QList<int>{0, 1};
+        }
+    }
+    void ctrlPeriodPutsInTheSuggestedName()
+    {
+        UseMultiLine(Fetch<bool>("multi"));
+        const QString typed = Fetch<QString>("typed");
+        QTest::keyClicks(Editor(), typed);
+        QCOMPARE(Editor()->toolTip(), Fetch<QString>("hint"));
+        QCOMPARE(WavyPositions(Formats(), static_cast<int>(typed.size())),
+                 Fetch<QList<int>>("wavy"));
+        // The status text is the engine's own message, hint or not.
+        QCOMPARE(FWindow->StatusBar()->StatusText(),
+                 QString::fromLatin1(FEnv->Manager->Parser().GetErrorMessage()));
+        QTest::keyClick(Editor(), Qt::Key_Period, Qt::ControlModifier);
+        QCOMPARE(View().GetText(), Fetch<QString>("mended"));
+        QVERIFY(!FWindow->StatusBar()->IsError());
+        QCOMPARE(Editor()->toolTip(), QString());
+    }
+
+    void farNamesGetNoSuggestion()
+    {
+        QTest::keyClicks(Editor(), QStringLiteral("zzzzzz(1)"));
+        QVERIFY(FWindow->StatusBar()->IsError());
+        QCOMPARE(Editor()->toolTip(), QString());
+        QTest::keyClick(Editor(), Qt::Key_Period, Qt::ControlModifier);
+        QCOMPARE(View().GetText(), QStringLiteral("zzzzzz(1)"));
+    }
+
     void switchedOffTheEditorIsPlain_data() { AddEditorData(); }
     void switchedOffTheEditorIsPlain()
     {
         UseMultiLine(Fetch<bool>("multi"));
         View().SetHighlighting(false);
         View().SetErrorMarking(false);
+        View().SetSuggesting(false);
         QTest::keyClicks(Editor(), QStringLiteral("(sin(1)+*"));
         QVERIFY(FWindow->StatusBar()->IsError());
         QVERIFY(Formats().isEmpty());
+        QTest::keyClicks(Editor(), QStringLiteral("sine(1)"));
+        QCOMPARE(Editor()->toolTip(), QString());
+        QTest::keyClick(Editor(), Qt::Key_Period, Qt::ControlModifier);
+        QCOMPARE(View().GetText(), QStringLiteral("(sin(1)+*sine(1)"));
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(Editor(), Qt::Key_Backspace);
         // On again, the text is coloured at once.
         View().SetHighlighting(true);
         View().SetErrorMarking(true);
