@@ -152,21 +152,42 @@ TfrmExpressionView::~TfrmExpressionView()
     FManager.OnEvaluated = nullptr;
 }
 
+bool TfrmExpressionView::Highlighting() const noexcept
+{
+    return FManager.EditorAids().Highlighting;
+}
+
 void TfrmExpressionView::SetHighlighting(bool value)
 {
-    FHighlighting = value;
+    TEditorAids aids = FManager.EditorAids();
+    aids.Highlighting = value;
+    FManager.SetEditorAids(aids);
     UpdateFormats();
+}
+
+bool TfrmExpressionView::ErrorMarking() const noexcept
+{
+    return FManager.EditorAids().ErrorMarks;
 }
 
 void TfrmExpressionView::SetErrorMarking(bool value)
 {
-    FErrorMarking = value;
+    TEditorAids aids = FManager.EditorAids();
+    aids.ErrorMarks = value;
+    FManager.SetEditorAids(aids);
     UpdateFormats();
+}
+
+bool TfrmExpressionView::Suggesting() const noexcept
+{
+    return FManager.EditorAids().Suggestions;
 }
 
 void TfrmExpressionView::SetSuggesting(bool value)
 {
-    FSuggesting = value;
+    TEditorAids aids = FManager.EditorAids();
+    aids.Suggestions = value;
+    FManager.SetEditorAids(aids);
     UpdateHint();
 }
 
@@ -202,7 +223,7 @@ void TfrmExpressionView::FindUnknownName(int code, int pos)
 void TfrmExpressionView::UpdateHint()
 {
     FSuggestion.clear();
-    if (FSuggesting && FNameStart >= 0) {
+    if (Suggesting() && FNameStart >= 0) {
         const std::string name = ToCore(GetText().mid(FNameStart, FNameLength));
         FSuggestion = FromCore(SuggestName(ParserDefinitions(), name, FNameCalled));
     }
@@ -236,10 +257,10 @@ void TfrmExpressionView::UpdateFormats()
     // An unknown name is marked whole rather than the place after it.
     const bool name = FNameStart >= 0;
     FFormats = ExpressionFormats(GetText(), settings, style, CaretPosition(),
-                                 !FErrorMarking ? -1
-                                 : name         ? FNameStart
-                                                : FErrorPos,
-                                 name ? FNameLength : 1, FHighlighting);
+                                 !ErrorMarking() ? -1
+                                 : name          ? FNameStart
+                                                 : FErrorPos,
+                                 name ? FNameLength : 1, Highlighting());
     if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
         // The line edit takes formats only as input-method attributes, placed from the caret.
         const int caret = line->cursorPosition();
@@ -285,8 +306,9 @@ void TfrmExpressionView::SettingsChanged()
 {
     UpdateFont();
     SetMultiLine(IsTall());
-    // The separators may have changed, and with them the reading.
+    // The separators or the switches may have changed.
     UpdateFormats();
+    UpdateHint();
 }
 
 void TfrmExpressionView::UpdateFont()

@@ -37,15 +37,17 @@ public:
     /// The manager's settings changed: a new font may make the view single-line again.
     void SettingsChanged() override;
 
+    // The switches are the manager's options: they are saved with them.
+
     /// Colours the parts of the expression and pairs the bracket beside the caret.
-    [[nodiscard]] bool Highlighting() const noexcept { return FHighlighting; }
+    [[nodiscard]] bool Highlighting() const noexcept;
     void SetHighlighting(bool value);
     /// Underlines the position of the last evaluation's error.
-    [[nodiscard]] bool ErrorMarking() const noexcept { return FErrorMarking; }
+    [[nodiscard]] bool ErrorMarking() const noexcept;
     void SetErrorMarking(bool value);
     /// Offers the nearest known name for an unknown one, as the editor's tool tip; Ctrl+.
     /// puts it in.
-    [[nodiscard]] bool Suggesting() const noexcept { return FSuggesting; }
+    [[nodiscard]] bool Suggesting() const noexcept;
     void SetSuggesting(bool value);
     /// The name offered for the unknown one of the last evaluation; empty for none.
     [[nodiscard]] const QString& Suggestion() const noexcept { return FSuggestion; }
@@ -108,9 +110,6 @@ private:
     QString FRecallTyped;
     bool FRecalling = false;
     TDefinitionsNames FNames;
-    bool FHighlighting = true;
-    bool FErrorMarking = true;
-    bool FSuggesting = true;
     /// The unknown name of the last evaluation's error and its place, if it was about one.
     int FNameStart = -1;
     int FNameLength = 0;

@@ -3,6 +3,7 @@
 #include "widgets/StatusBar.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
@@ -65,6 +66,13 @@ private:
             return;
         FWindow->resize(FWindow->width(), FWindow->height() + 200);
         QTRY_VERIFY(View().IsMultiLine());
+    }
+    /// Opens and closes the menus that hold the action, which brings its check mark up to date.
+    void ShowMenusOf(QAction* action)
+    {
+        for (QMenu* menu : FWindow->findChildren<QMenu*>())
+            if (menu->actions().contains(action))
+                emit menu->aboutToShow();
     }
     void AddEditorData()
     {
@@ -252,6 +260,37 @@ private slots:
         View().SetErrorMarking(true);
         QVERIFY(!Formats().isEmpty());
         QCOMPARE(WavyPositions(Formats(), 9), QList<int>{8});
+    }
+
+    void theViewMenuSwitchesAreSavedWithTheOptions()
+    {
+        QTest::keyClicks(Editor(), QStringLiteral("sine(1)"));
+        QVERIFY(!Formats().isEmpty());
+        struct TSwitch {
+            QAction* Action;
+            const char* Key;
+        };
+        for (const TSwitch& item : {TSwitch{FWindow->actnViewHighlighting, "Highlighting=0"},
+                                    TSwitch{FWindow->actnViewErrorMarks, "ErrorMarks=0"},
+                                    TSwitch{FWindow->actnViewSuggestions, "Suggestions=0"}}) {
+            ShowMenusOf(item.Action);
+            QVERIFY(item.Action->isChecked());
+            item.Action->trigger();
+            QVERIFY(FEnv->Manager->SaveOptionsToText().find(item.Key) != std::string::npos);
+        }
+        QVERIFY(Formats().isEmpty());
+        QCOMPARE(Editor()->toolTip(), QString());
+        // A window that starts from the saved options starts plain.
+        const std::string saved = FEnv->Manager->SaveOptionsToText();
+        FWindow.reset();
+        FEnv = std::make_unique<TUiEnvironment>(QByteArray::fromStdString(saved));
+        FWindow = ShowWindow(*FEnv->Manager);
+        QVERIFY(FWindow != nullptr);
+        QTest::keyClicks(Editor(), QStringLiteral("sine(1)"));
+        QVERIFY(Formats().isEmpty());
+        QCOMPARE(Editor()->toolTip(), QString());
+        ShowMenusOf(FWindow->actnViewSuggestions);
+        QVERIFY(!FWindow->actnViewSuggestions->isChecked());
     }
 
     void formatsLeaveTheTextAndTheSelectionAlone()
