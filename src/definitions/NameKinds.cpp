@@ -78,4 +78,32 @@ std::string SuggestName(const TParserDefinitions& definitions, std::string_view 
     return bestDistance == 0 ? std::string() : best;
 }
 
+std::vector<std::string> CompleteNames(const TParserDefinitions& definitions,
+                                       std::string_view prefix)
+{
+    std::vector<std::string> names;
+    const auto consider = [&](const std::string& name) {
+        if (name.size() >= prefix.size() && AnsiSameText(name.substr(0, prefix.size()), prefix))
+            names.push_back(name);
+    };
+    for (int i = 0; i < definitions.FunctionCount(); ++i)
+        consider(definitions.FunctionNames(i));
+    for (int i = 0; i < definitions.ConstantCount(); ++i)
+        consider(definitions.ConstantNames(i));
+    for (int g = 0; g < definitions.GroupCount(); ++g) {
+        const TDefinitionsGroup& group = definitions.Groups(g);
+        for (int i = 0; i < group.Count(); ++i)
+            consider(group.GetName(i));
+    }
+    const auto upper = [](const std::string& a, const std::string& b) {
+        return AnsiUpperCase(a) < AnsiUpperCase(b);
+    };
+    std::stable_sort(names.begin(), names.end(), upper);
+    names.erase(
+        std::unique(names.begin(), names.end(),
+                    [](const std::string& a, const std::string& b) { return AnsiSameText(a, b); }),
+        names.end());
+    return names;
+}
+
 } // namespace calc

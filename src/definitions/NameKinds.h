@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace calc {
 
@@ -28,5 +29,10 @@ private:
 /// names equally near, the first in alphabetical order.
 [[nodiscard]] std::string SuggestName(const TParserDefinitions& definitions, std::string_view name,
                                       bool call);
+
+/// The known names that start with prefix, without regard to case: built-in and user functions
+/// and constants, each spelling once, in alphabetical order.
+[[nodiscard]] std::vector<std::string> CompleteNames(const TParserDefinitions& definitions,
+                                                     std::string_view prefix);
 
 } // namespace calc

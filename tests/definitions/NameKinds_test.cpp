@@ -1,6 +1,7 @@
 #include "definitions/NameKinds.h"
 #include "support/TestRegistry.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace calc {
@@ -67,6 +68,29 @@ TEST_F(NameKindsTest, SuggestsTheNearestNameOfTheSameKind)
         const std::string suggestion = SuggestName(ParserDefinitions(), row.Name, row.Call);
         EXPECT_TRUE(AnsiSameText(suggestion, row.Suggestion)) << row.Name << " -> " << suggestion;
     }
+}
+
+TEST_F(NameKindsTest, CompletesEveryKindOfNameOnce)
+{
+    AddGroup({"sinus = 2", "SINe(x) = x", "speed = 3"});
+    struct Row {
+        std::string_view Prefix;
+        std::vector<std::string> Names;
+    };
+    const std::vector<Row> rows{
+        {"sinu", {"sinus"}}, {"SINE", {"SINe"}}, {"spe", {"speed"}}, {"pI", {"Pi"}}, {"zzz", {}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(CompleteNames(ParserDefinitions(), row.Prefix), row.Names) << row.Prefix;
+    // Built-ins and user names together, sorted without regard to case.
+    const std::vector<std::string> sin = CompleteNames(ParserDefinitions(), "SIN");
+    ASSERT_GE(sin.size(), 4u);
+    EXPECT_TRUE(AnsiSameText(sin[0], "sin"));
+    EXPECT_TRUE(std::is_sorted(sin.begin(), sin.end(), [](const auto& a, const auto& b) {
+        return AnsiUpperCase(a) < AnsiUpperCase(b);
+    }));
+    EXPECT_NE(std::find(sin.begin(), sin.end(), "sinus"), sin.end());
+    EXPECT_NE(std::find(sin.begin(), sin.end(), "SINe"), sin.end());
 }
 
 } // namespace
