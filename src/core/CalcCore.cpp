@@ -480,6 +480,8 @@ void TCalcManager::ApplyGeneralOptions(const TIniFile& ini, std::vector<std::str
     TryStep(failures, [&] { aids.Highlighting = ini.ReadBool(kEditor, "Highlighting", true); });
     TryStep(failures, [&] { aids.ErrorMarks = ini.ReadBool(kEditor, "ErrorMarks", true); });
     TryStep(failures, [&] { aids.Suggestions = ini.ReadBool(kEditor, "Suggestions", true); });
+    TryStep(failures, [&] { aids.Completion = ini.ReadBool(kEditor, "Completion", true); });
+    TryStep(failures, [&] { aids.SignatureHints = ini.ReadBool(kEditor, "SignatureHints", true); });
     SetEditorAids(aids);
 }
 
@@ -548,7 +550,9 @@ TIniFile TCalcManager::BuildOptions() const
     // Only the switches turned off are written: with all on, the file is as it always was.
     const std::pair<const char*, bool> aids[] = {{"Highlighting", FEditorAids.Highlighting},
                                                  {"ErrorMarks", FEditorAids.ErrorMarks},
-                                                 {"Suggestions", FEditorAids.Suggestions}};
+                                                 {"Suggestions", FEditorAids.Suggestions},
+                                                 {"Completion", FEditorAids.Completion},
+                                                 {"SignatureHints", FEditorAids.SignatureHints}};
     for (const auto& [key, on] : aids)
         if (!on)
             ini.WriteBool(kEditor, key, false);

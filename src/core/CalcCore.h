@@ -57,6 +57,8 @@ struct TEditorAids {
     bool Highlighting = true;
     bool ErrorMarks = true;
     bool Suggestions = true;
+    bool Completion = true;
+    bool SignatureHints = true;
     bool operator==(const TEditorAids&) const = default;
 };
 

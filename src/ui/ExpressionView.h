@@ -7,6 +7,10 @@
 #include <QWidget>
 #include <string>
 
+class QCompleter;
+class QLabel;
+class QModelIndex;
+class QStandardItemModel;
 class QTimer;
 class QVBoxLayout;
 
@@ -53,6 +57,10 @@ public:
     [[nodiscard]] const QString& Suggestion() const noexcept { return FSuggestion; }
     /// Replaces the unknown name with the one offered.
     void ApplySuggestion();
+    /// The list of names that match the one being typed; nullptr when there is none yet.
+    [[nodiscard]] QCompleter* Completer() const noexcept { return FCompleter; }
+    /// The hint with the signature of the call around the caret; hidden when there is none.
+    [[nodiscard]] QLabel* SignatureHint() const noexcept { return FSignatureHint; }
     /// The formats laid over the editor's text, in the order they apply.
     [[nodiscard]] const QList<QTextLayout::FormatRange>& TextFormats() const noexcept
     {
@@ -94,6 +102,12 @@ private:
     void Evaluated(int code, int pos);
     void FindUnknownName(int code, int pos);
     void UpdateHint();
+    /// Opens, filters or closes the list for the name before the caret; forced, it opens
+    /// whatever the name's length.
+    void UpdateCompletion(bool forced);
+    void Complete(const QModelIndex& index);
+    void UpdateSignatureHint();
+    void CaretMoved();
     void UpdateFormats();
 
     TCalcManager& FManager;
@@ -115,6 +129,12 @@ private:
     int FNameLength = 0;
     bool FNameCalled = false;
     QString FSuggestion;
+    QCompleter* FCompleter = nullptr;
+    QStandardItemModel* FCompletionModel = nullptr;
+    /// Where the name the list completes starts.
+    int FCompletionStart = 0;
+    bool FCompleting = false;
+    QLabel* FSignatureHint = nullptr;
     /// Where the last evaluation of the text shown failed, or -1.
     int FErrorPos = -1;
     /// Set while formats go to the editor, whose signals then say nothing new.

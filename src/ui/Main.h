@@ -54,6 +54,8 @@ public:
     QAction* actnViewHighlighting = nullptr;
     QAction* actnViewErrorMarks = nullptr;
     QAction* actnViewSuggestions = nullptr;
+    QAction* actnViewCompletion = nullptr;
+    QAction* actnViewSignatureHints = nullptr;
     QAction* actnHelpContents = nullptr;
     QAction* actnHelpWebSite = nullptr;
     QAction* actnHelpAbout = nullptr;

@@ -139,6 +139,8 @@ void TfrmCalculator::CreateViewActions()
     actnViewHighlighting = aid(tr("Syntax Colours"), &TEditorAids::Highlighting);
     actnViewErrorMarks = aid(tr("Error Marks"), &TEditorAids::ErrorMarks);
     actnViewSuggestions = aid(tr("Name Suggestions"), &TEditorAids::Suggestions);
+    actnViewCompletion = aid(tr("Completion List"), &TEditorAids::Completion);
+    actnViewSignatureHints = aid(tr("Argument Hints"), &TEditorAids::SignatureHints);
 }
 
 void TfrmCalculator::CreateAngleModeActions()
@@ -195,7 +197,8 @@ void TfrmCalculator::BuildMainMenu()
     addMenu(tr("&Edit"), {actnCopyExpression, actnCopyResult});
     addMenu(tr("&View"), {actnViewMenuBar, actnViewToolBar, nullptr, actnResultFormats, nullptr,
                           actnHistory, actnDefinitions, nullptr, actnViewHighlighting,
-                          actnViewErrorMarks, actnViewSuggestions, nullptr, actnStayOnTop});
+                          actnViewErrorMarks, actnViewSuggestions, actnViewCompletion,
+                          actnViewSignatureHints, nullptr, actnStayOnTop});
     addMenu(tr("&Angle Mode"), {actnAngleModeDeg, actnAngleModeRad, actnAngleModeGrad});
     addMenu(tr("&Help"), {actnHelpContents, actnHelpWebSite, nullptr, actnHelpAbout});
 }
@@ -232,7 +235,8 @@ void TfrmCalculator::BuildToolBar()
     view->addSeparator();
     view->addAction(actnResultFormats);
     view->addSeparator();
-    view->addActions({actnViewHighlighting, actnViewErrorMarks, actnViewSuggestions});
+    view->addActions({actnViewHighlighting, actnViewErrorMarks, actnViewSuggestions,
+                      actnViewCompletion, actnViewSignatureHints});
     FToolBar->AddDropDownButton(actnView, view);
 
     FToolBar->AddButton(actnStayOnTop);
@@ -269,6 +273,8 @@ void TfrmCalculator::UpdateActions()
     actnViewHighlighting->setChecked(aids.Highlighting);
     actnViewErrorMarks->setChecked(aids.ErrorMarks);
     actnViewSuggestions->setChecked(aids.Suggestions);
+    actnViewCompletion->setChecked(aids.Completion);
+    actnViewSignatureHints->setChecked(aids.SignatureHints);
     UpdateAngleMode();
 }
 

@@ -529,16 +529,21 @@ TEST_F(CalcManagerTest, EditorAidsSection)
         const char* Saved; // the section as written back; empty for none
     };
     const std::vector<Row> rows{
-        {"", {true, true, true}, ""},
-        {"[Editor]\nHighlighting=0\n", {false, true, true}, "[Editor]\r\nHighlighting=0\r\n\r\n"},
+        {"", {true, true, true, true, true}, ""},
+        {"[Editor]\nHighlighting=0\n",
+         {false, true, true, true, true},
+         "[Editor]\r\nHighlighting=0\r\n\r\n"},
         {"[Editor]\nErrorMarks=0\nSuggestions=0\n",
-         {true, false, false},
+         {true, false, false, true, true},
          "[Editor]\r\nErrorMarks=0\r\nSuggestions=0\r\n\r\n"},
         // A bad value costs only its own key.
         {"[Editor]\nHighlighting=yes\nSuggestions=0\n",
-         {true, true, false},
+         {true, true, false, true, true},
          "[Editor]\r\nSuggestions=0\r\n\r\n"},
-        {"[Editor]\nHighlighting=1\nErrorMarks=1\n", {true, true, true}, ""},
+        {"[Editor]\nHighlighting=1\nErrorMarks=1\n", {true, true, true, true, true}, ""},
+        {"[Editor]\nCompletion=0\nSignatureHints=0\n",
+         {true, true, true, false, false},
+         "[Editor]\r\nCompletion=0\r\nSignatureHints=0\r\n\r\n"},
     };
     for (const Row& row : rows) {
         TCalcManager& m = Create();

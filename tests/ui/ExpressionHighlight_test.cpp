@@ -2,6 +2,9 @@
 #include "ui/ExpressionHighlight.h"
 #include "widgets/StatusBar.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -85,7 +88,9 @@ private slots:
     void init()
     {
         FEnv = std::make_unique<TUiEnvironment>();
-        ParserDefinitions().AddGroup("Test").AddDefinitionText("k = 2");
+        TDefinitionsGroup& group = ParserDefinitions().AddGroup("Test");
+        group.AddDefinitionText("k = 2");
+        group.AddDefinitionText("hyp(a, b) = sqrt(a*a + b*b)");
         FWindow = ShowWindow(*FEnv->Manager);
         QVERIFY(FWindow != nullptr);
     }
@@ -262,6 +267,88 @@ private slots:
         QCOMPARE(WavyPositions(Formats(), 9), QList<int>{8});
     }
 
+    void completionInsertsTheNameWithItsBrackets_data() { AddEditorData(); }
+    void completionInsertsTheNameWithItsBrackets()
+    {
+        UseMultiLine(Fetch<bool>("multi"));
+        QTest::keyClicks(Editor(), QStringLiteral("2*ab"));
+        QCompleter* completer = View().Completer();
+        QVERIFY(completer != nullptr);
+        QTRY_VERIFY(completer->popup()->isVisible());
+        QVERIFY(completer->popup()->currentIndex().data().toString().startsWith("Abs(x)"));
+        QTest::keyClick(completer->popup(), Qt::Key_Tab);
+        QVERIFY(!completer->popup()->isVisible());
+        QCOMPARE(View().GetText(), QStringLiteral("2*Abs()"));
+        QCOMPARE(View().CaretPosition(), 6);
+        // With the list closed, Enter evaluates.
+        QTest::keyClicks(Editor(), QStringLiteral("-4"));
+        QTest::keyClick(Editor(), Qt::Key_Return);
+        QCOMPARE(FEnv->Manager->History().Count(), 1);
+        QCOMPARE(View().GetText(), QStringLiteral("8"));
+    }
+
+    void upDownMoveInTheOpenListAndEscCloses()
+    {
+        FEnv->Manager->History().Add("1+1", 0, 2);
+        QTest::keyClicks(Editor(), QStringLiteral("si"));
+        QCompleter* completer = View().Completer();
+        QTRY_VERIFY(completer != nullptr && completer->popup()->isVisible());
+        QVERIFY(completer->completionCount() >= 2);
+        QTest::keyClick(completer->popup(), Qt::Key_Down);
+        const QString second = completer->popup()->currentIndex().data(Qt::UserRole).toString();
+        QCOMPARE(second, completer->completionModel()->index(1, 0).data(Qt::UserRole).toString());
+        QTest::keyClick(completer->popup(), Qt::Key_Return);
+        QCOMPARE(View().GetText(), second + QStringLiteral("()"));
+        QCOMPARE(FEnv->Manager->History().Count(), 1); // Enter went to the list
+        // Esc closes the list and leaves the text; Up then recalls the history again.
+        QTest::keyClick(Editor(), Qt::Key_End);
+        QTest::keyClicks(Editor(), QStringLiteral("+co"));
+        QTRY_VERIFY(completer->popup()->isVisible());
+        QTest::keyClick(completer->popup(), Qt::Key_Escape);
+        QVERIFY(!completer->popup()->isVisible());
+        QCOMPARE(View().GetText(), second + QStringLiteral("()+co"));
+        QTest::keyClick(Editor(), Qt::Key_Up);
+        QCOMPARE(View().GetText(), QStringLiteral("1+1"));
+    }
+
+    void wordOperatorsOpenNoList()
+    {
+        QTest::keyClicks(Editor(), QStringLiteral("5 xor 3 mod 2 shl 1"));
+        QVERIFY(View().Completer() == nullptr || !View().Completer()->popup()->isVisible());
+    }
+
+    void theSignatureHintFollowsTheArgument_data() { AddEditorData(); }
+    void theSignatureHintFollowsTheArgument()
+    {
+        UseMultiLine(Fetch<bool>("multi"));
+        Editor()->setFocus();
+        QTRY_VERIFY(Editor()->hasFocus());
+        QLabel* hint = View().SignatureHint();
+        QTest::keyClicks(Editor(), QStringLiteral("max(1"));
+        if (View().Completer() != nullptr)
+            View().Completer()->popup()->hide();
+        QVERIFY(hint->isVisible());
+        QVERIFY(hint->text().contains(QStringLiteral("<b>x1</b>")));
+        QTest::keyClicks(Editor(), QStringLiteral(", 2"));
+        QVERIFY(hint->text().contains(QStringLiteral("<b>x2</b>")));
+        QTest::keyClicks(Editor(), QStringLiteral(", 3"));
+        QVERIFY(hint->text().contains(QStringLiteral("<b>x2</b>"))); // the list goes on
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(Editor(), Qt::Key_Left);
+        QVERIFY(hint->text().contains(QStringLiteral("<b>x1</b>")));
+        QTest::keyClick(Editor(), Qt::Key_End);
+        QTest::keyClicks(Editor(), QStringLiteral(")"));
+        QVERIFY(!hint->isVisible());
+        // A user function shows its own argument names.
+        QTest::keyClick(Editor(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Editor(), QStringLiteral("hyp(3; 4"));
+        QCOMPARE(hint->text(), QStringLiteral("hyp(<b>a</b>, b)")); // ";" separates nothing here
+        QTest::keyClick(Editor(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Editor(), QStringLiteral("hyp(3, 4"));
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->text(), QStringLiteral("hyp(a, <b>b</b>)"));
+    }
+
     void theViewMenuSwitchesAreSavedWithTheOptions()
     {
         QTest::keyClicks(Editor(), QStringLiteral("sine(1)"));
@@ -272,7 +359,9 @@ private slots:
         };
         for (const TSwitch& item : {TSwitch{FWindow->actnViewHighlighting, "Highlighting=0"},
                                     TSwitch{FWindow->actnViewErrorMarks, "ErrorMarks=0"},
-                                    TSwitch{FWindow->actnViewSuggestions, "Suggestions=0"}}) {
+                                    TSwitch{FWindow->actnViewSuggestions, "Suggestions=0"},
+                                    TSwitch{FWindow->actnViewCompletion, "Completion=0"},
+                                    TSwitch{FWindow->actnViewSignatureHints, "SignatureHints=0"}}) {
             ShowMenusOf(item.Action);
             QVERIFY(item.Action->isChecked());
             item.Action->trigger();
@@ -286,9 +375,12 @@ private slots:
         FEnv = std::make_unique<TUiEnvironment>(QByteArray::fromStdString(saved));
         FWindow = ShowWindow(*FEnv->Manager);
         QVERIFY(FWindow != nullptr);
-        QTest::keyClicks(Editor(), QStringLiteral("sine(1)"));
+        Editor()->setFocus();
+        QTest::keyClicks(Editor(), QStringLiteral("sine(1)+max(ab"));
         QVERIFY(Formats().isEmpty());
         QCOMPARE(Editor()->toolTip(), QString());
+        QVERIFY(View().Completer() == nullptr || !View().Completer()->popup()->isVisible());
+        QVERIFY(!View().SignatureHint()->isVisible());
         ShowMenusOf(FWindow->actnViewSuggestions);
         QVERIFY(!FWindow->actnViewSuggestions->isChecked());
     }
