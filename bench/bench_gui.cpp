@@ -137,6 +137,15 @@ void BM_KeystrokeLongExpressionManyDefinitions(benchmark::State& state)
     KeystrokeToRepaintedResults(state, {}, MixedExpression(1000), 10000);
 }
 
+/// The same with every help of the line switched off: the plain editor's share.
+void BM_KeystrokeLongExpressionManyDefinitionsPlain(benchmark::State& state)
+{
+    KeystrokeToRepaintedResults(state,
+                                "[Editor]\r\nHighlighting=0\r\nErrorMarks=0\r\nSuggestions=0\r\n"
+                                "Completion=0\r\nSignatureHints=0\r\n",
+                                MixedExpression(1000), 10000);
+}
+
 /// A keystroke that filters the open completion list of 10,000 user names and more.
 void BM_CompletionListFilter(benchmark::State& state)
 {
@@ -205,6 +214,7 @@ void BM_StartupToFirstWindow(benchmark::State& state)
 BENCHMARK(BM_KeystrokeToRepaintedResults)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeToRepaintedResultsAllFormats)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeLongExpressionManyDefinitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeLongExpressionManyDefinitionsPlain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompletionListFilter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupToFirstWindow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 

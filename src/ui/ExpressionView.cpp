@@ -195,6 +195,7 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FSignatureHint->setBackgroundRole(QPalette::ToolTipBase);
     FSignatureHint->setAutoFillBackground(true);
     FSignatureHint->setMargin(3);
+    FSignatureHint->setFrameStyle(QFrame::Box | QFrame::Plain);
     FSignatureHint->hide();
     // The hint belongs to the line while the user types in it.
     connect(qApp, &QApplication::focusChanged, this, &TfrmExpressionView::UpdateSignatureHint);
@@ -431,14 +432,28 @@ void TfrmExpressionView::UpdateFormats()
     settings.DecimalSeparators = FManager.DecimalSeparators();
     settings.ListSeparator = FManager.ListSeparator();
     settings.Names = &FNames;
-    const TExpressionStyle style(FEditor->palette());
     // An unknown name is marked whole rather than the place after it.
     const bool name = FNameStart >= 0;
-    FFormats = ExpressionFormats(GetText(), settings, style, CaretPosition(),
-                                 !ErrorMarking() ? -1
-                                 : name          ? FNameStart
-                                                 : FErrorPos,
-                                 name ? FNameLength : 1, Highlighting());
+    const int errorStart = !ErrorMarking() ? -1 : name ? FNameStart : FErrorPos;
+    const int errorLength = name ? FNameLength : 1;
+    // A keystroke asks several times (the text, the caret, the evaluation): once is enough.
+    const QString text = GetText();
+    const int caretPos = CaretPosition();
+    const TFormatsInput input{FEditor,
+                              text,
+                              caretPos,
+                              errorStart,
+                              errorLength,
+                              Highlighting(),
+                              settings.DecimalSeparators.Text(),
+                              settings.ListSeparator,
+                              FEditor->palette().cacheKey()};
+    if (input == FFormatsInput)
+        return;
+    FFormatsInput = input;
+    const TExpressionStyle style(FEditor->palette());
+    FFormats =
+        ExpressionFormats(text, settings, style, caretPos, errorStart, errorLength, Highlighting());
     if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
         // The line edit takes formats only as input-method attributes, placed from the caret.
         const int caret = line->cursorPosition();

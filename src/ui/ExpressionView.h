@@ -140,6 +140,20 @@ private:
     /// Set while formats go to the editor, whose signals then say nothing new.
     bool FFormatting = false;
     QList<QTextLayout::FormatRange> FFormats;
+    /// What the formats were last made from.
+    struct TFormatsInput {
+        const QWidget* Editor = nullptr;
+        QString Text;
+        int Caret = -1;
+        int ErrorStart = -1;
+        int ErrorLength = 0;
+        bool Colours = false;
+        std::string DecimalSeparators;
+        char ListSeparator = '\0';
+        qint64 Palette = 0;
+        bool operator==(const TFormatsInput&) const = default;
+    };
+    TFormatsInput FFormatsInput;
 };
 
 } // namespace calc
