@@ -11,13 +11,16 @@
 #include "ui/ResultsView.h"
 #include "widgets/RightAlignEdit.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -44,10 +47,29 @@ void SendKey(QWidget* target, Qt::Key key, const QString& text)
     QApplication::sendEvent(target, &release);
 }
 
+/// A user definitions file of the given number of constants u0, u1, ... in the registry.
+void AddUserConstants(int count)
+{
+    TDefinitionsGroup& group = ParserDefinitions().AddGroup("Bench");
+    for (int i = 0; i < count; ++i)
+        group.AddDefinitionText("u" + std::to_string(i) + " = " + std::to_string(i));
+}
+
+/// An expression of about the given length that mixes names, calls, brackets and numbers.
+QString MixedExpression(int length)
+{
+    QString text;
+    for (int i = 0; text.size() < length; ++i)
+        text += QStringLiteral("u%1*sin(%2)+max(1, 0x1F, (2+3))-").arg(i % 10000).arg(i);
+    return text.left(length - 1) + QLatin1Char('1');
+}
+
 /// Types a digit and takes it back in turns, each time until the last result box repainted.
 void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& options,
-                                 const QString& expression)
+                                 const QString& expression, int definitions = 0)
 {
+    ParserDefinitions().ClearGroups();
+    AddUserConstants(definitions);
     QTemporaryDir folder;
     SetSettingsDirOverride(ToCore(folder.path()) + "/");
     if (!options.isEmpty()) {
@@ -92,6 +114,7 @@ void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& opti
     }
     manager.reset();
     SetSettingsDirOverride({});
+    ParserDefinitions().ClearGroups();
 }
 
 void BM_KeystrokeToRepaintedResults(benchmark::State& state)
@@ -105,6 +128,64 @@ void BM_KeystrokeToRepaintedResultsAllFormats(benchmark::State& state)
     for (int i = 0; i < 11; ++i)
         options += QByteArray::number(i) + "=6,1,1," + QByteArray::number(i) + "\r\n";
     KeystrokeToRepaintedResults(state, options, QStringLiteral("sin(30)*2+sqrt(16)/3-1234.5*12"));
+}
+
+/// A long line, coloured and marked, with a large definitions folder loaded.
+void BM_KeystrokeLongExpressionManyDefinitions(benchmark::State& state)
+{
+    // The last character stays a digit whether the 7 is there or not: the text evaluates.
+    KeystrokeToRepaintedResults(state, {}, MixedExpression(1000), 10000);
+}
+
+/// The same with every help of the line switched off: the plain editor's share.
+void BM_KeystrokeLongExpressionManyDefinitionsPlain(benchmark::State& state)
+{
+    KeystrokeToRepaintedResults(state,
+                                "[Editor]\r\nHighlighting=0\r\nErrorMarks=0\r\nSuggestions=0\r\n"
+                                "Completion=0\r\nSignatureHints=0\r\n",
+                                MixedExpression(1000), 10000);
+}
+
+/// A keystroke that filters the open completion list of 10,000 user names and more.
+void BM_CompletionListFilter(benchmark::State& state)
+{
+    ParserDefinitions().ClearGroups();
+    AddUserConstants(10000);
+    QTemporaryDir folder;
+    SetSettingsDirOverride(ToCore(folder.path()) + "/");
+    TCalcManagerSetup setup;
+    setup.LoadDefinitions = false;
+    setup.OptionsFileName = ToCore(folder.filePath(QStringLiteral("Options.ini")));
+    setup.HistoryFileName = ToCore(folder.filePath(QStringLiteral("History.txt")));
+    setup.DefaultFont = FontDataFromQFont(QApplication::font());
+    auto manager = std::make_unique<TCalcManager>(std::move(setup));
+    {
+        TfrmCalculator window(*manager);
+        window.show();
+        QCoreApplication::processEvents();
+        TfrmExpressionView& view = *window.ExpressionView();
+        QWidget* editor = view.GetFocusControl();
+        SendKey(editor, Qt::Key_U, QStringLiteral("u"));
+        SendKey(editor, Qt::Key_1, QStringLiteral("1"));
+        QCoreApplication::processEvents();
+        if (view.Completer() == nullptr || !view.Completer()->popup()->isVisible()) {
+            bench::Fail(state, "the completion list did not open");
+            return;
+        }
+        bool typeDigit = true;
+        for (auto _ : state) {
+            if (typeDigit)
+                SendKey(editor, Qt::Key_2, QStringLiteral("2"));
+            else
+                SendKey(editor, Qt::Key_Backspace, QString());
+            typeDigit = !typeDigit;
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        }
+        state.counters["matches"] = view.Completer()->completionCount();
+    }
+    manager.reset();
+    SetSettingsDirOverride({});
+    ParserDefinitions().ClearGroups();
 }
 
 /// The real program with an empty settings folder, until its first window has been painted.
@@ -132,6 +213,9 @@ void BM_StartupToFirstWindow(benchmark::State& state)
 
 BENCHMARK(BM_KeystrokeToRepaintedResults)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeToRepaintedResultsAllFormats)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeLongExpressionManyDefinitions)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeLongExpressionManyDefinitionsPlain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompletionListFilter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupToFirstWindow)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 } // namespace

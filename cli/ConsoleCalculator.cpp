@@ -2,6 +2,7 @@
 
 #include "TextEncoding.h"
 #include "core/IniFile.h"
+#include "definitions/NameKinds.h"
 #include "results/CalcResultRepresentations.h"
 
 #include <clocale>
@@ -106,6 +107,15 @@ TEvaluation TConsoleCalculator::Evaluate(std::string_view utf8)
     e.Pos = FParser.ErrorPos();
     e.Message = FParser.GetErrorMessage();
     return e;
+}
+
+std::string DidYouMeanLine(const TEvaluation& e, const TExpressionParser& parser)
+{
+    if (e.Ok || (e.Code != ceUnknownConstant && e.Code != ceUnknownFunction))
+        return {};
+    const std::string name =
+        SuggestName(ParserDefinitions(), parser.ErrorArg(), e.Code == ceUnknownFunction);
+    return name.empty() ? std::string() : "did you mean \"" + name + "\"?";
 }
 
 void AppendDefaultResult(std::string& out, const TResultsManager& results, Extended value)

@@ -64,6 +64,9 @@ void AppendNamedResults(std::string& out, const TResultsManager& results, Extend
 void AppendPorcelain(std::string& out, const TResultsManager& results, const TEvaluation& e);
 /// The value as "%.21Lg" writes it in the C locale, whatever the process locale is.
 [[nodiscard]] std::string FormatValueC(Extended value);
+/// The nearest known name for the unknown one of a failed evaluation, as a line to show
+/// ("did you mean "sin"?"), or empty when the error is not about a name or none is near.
+[[nodiscard]] std::string DidYouMeanLine(const TEvaluation& e, const TExpressionParser& parser);
 /// The line under an echoed expression that puts a caret below the error position; indent is
 /// the width of what was printed before the expression. Tabs are kept so the caret lines up.
 [[nodiscard]] std::string CaretLine(std::string_view latin1Expression, int pos, int indent);

@@ -3,14 +3,18 @@
 #include "Console.h"
 #include "ConsoleCalculator.h"
 #include "TextEncoding.h"
+#include "definitions/NameKinds.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <readline/history.h>
 #include <readline/readline.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace calc::cli {
 
@@ -47,6 +51,45 @@ int OnSignalEvent()
     return 0;
 }
 
+/// Every character that cannot be part of a name ends the word Tab completes.
+const char* WordBreaks()
+{
+    static const std::string breaks = [] {
+        std::string text;
+        for (int c = 1; c < 256; ++c)
+            if (!IsNameChar(static_cast<char>(c)) && !IsDigit(static_cast<char>(c)))
+                text.push_back(static_cast<char>(c));
+        return text;
+    }();
+    return breaks.c_str();
+}
+
+/// Hands readline the known names that start with the word, one per call.
+char* NextName(const char* word, int state)
+{
+    static std::vector<std::string> names;
+    static std::size_t next = 0;
+    if (state == 0) {
+        names = CompleteNames(ParserDefinitions(), Utf8ToLatin1(word).Text);
+        next = 0;
+    }
+    if (next >= names.size())
+        return nullptr;
+    const std::string text = Latin1ToUtf8(names[next++]);
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy != nullptr)
+        std::memcpy(copy, text.c_str(), text.size() + 1);
+    return copy;
+}
+
+char** CompleteName(const char* word, int, int)
+{
+    // Names only: never the file names readline offers by default.
+    rl_attempted_completion_over = 1;
+    rl_completion_append_character = '\0';
+    return rl_completion_matches(word, NextName);
+}
+
 /// Installs the session's terminal behaviour and restores the previous one on exit.
 class TReadlineSession {
 public:
@@ -54,8 +97,9 @@ public:
     {
         gEvaluationInterrupt = &evaluationInterrupt;
         rl_readline_name = "zembrical-cli";
-        // Expressions have no file names to complete: Tab is just a blank.
-        rl_bind_key('\t', rl_insert);
+        // Tab completes the names of functions and constants.
+        rl_attempted_completion_function = CompleteName;
+        rl_completer_word_break_characters = const_cast<char*>(WordBreaks());
         // With the results going to a file the prompt and echo stay on the terminal.
         if (::isatty(STDOUT_FILENO) == 0)
             rl_outstream = stderr;
@@ -125,6 +169,8 @@ bool RunInteractive(TConsoleCalculator& calculator, TConsoleOutput& output, bool
             output.Error(CaretLine(echoed.Text, e.Pos, kPromptWidth));
         }
         output.Error("error: " + Latin1ToUtf8(e.Message));
+        if (const std::string hint = DidYouMeanLine(e, calculator.Parser()); !hint.empty())
+            output.Error(Latin1ToUtf8(hint));
     }
     output.Flush();
     return allOk;

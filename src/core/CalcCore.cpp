@@ -21,6 +21,7 @@ namespace {
 constexpr const char* kGeneral = "General";
 constexpr const char* kHistory = "History";
 constexpr const char* kResults = "Results";
+constexpr const char* kEditor = "Editor";
 
 std::string DefaultOptionsFileName()
 {
@@ -141,6 +142,8 @@ void TCalcManager::ReportStatus(int code, int pos, const std::string& message)
 {
     if (OnStatus)
         OnStatus(*this, code, pos, message);
+    if (OnEvaluated)
+        OnEvaluated(*this, code, pos, message);
 }
 
 void TCalcManager::SettingsChanged()
@@ -297,6 +300,14 @@ void TCalcManager::SetGradientTheme(bool value)
     if (value == FGradientTheme)
         return;
     FGradientTheme = value;
+    SettingsChanged();
+}
+
+void TCalcManager::SetEditorAids(const TEditorAids& value)
+{
+    if (value == FEditorAids)
+        return;
+    FEditorAids = value;
     SettingsChanged();
 }
 
@@ -464,6 +475,14 @@ void TCalcManager::ApplyGeneralOptions(const TIniFile& ini, std::vector<std::str
     FParser.SetListSeparator(!list.empty() && IsUsableSeparator(list[0]) ? list[0]
                                                                          : DefaultListSeparator());
     TryStep(failures, [&] { SetGradientTheme(ini.ReadBool(kGeneral, "GradientTheme", true)); });
+    // Each switch on its own, so that a bad value leaves the others as written.
+    TEditorAids aids;
+    TryStep(failures, [&] { aids.Highlighting = ini.ReadBool(kEditor, "Highlighting", true); });
+    TryStep(failures, [&] { aids.ErrorMarks = ini.ReadBool(kEditor, "ErrorMarks", true); });
+    TryStep(failures, [&] { aids.Suggestions = ini.ReadBool(kEditor, "Suggestions", true); });
+    TryStep(failures, [&] { aids.Completion = ini.ReadBool(kEditor, "Completion", true); });
+    TryStep(failures, [&] { aids.SignatureHints = ini.ReadBool(kEditor, "SignatureHints", true); });
+    SetEditorAids(aids);
 }
 
 void TCalcManager::SaveOptions()
@@ -528,6 +547,15 @@ TIniFile TCalcManager::BuildOptions() const
         ini.WriteString(kResults, std::to_string(i), FResults.Items(i).SettingsText());
     ini.WriteInteger(kResults, "Default", FResults.DefaultIndex());
     ini.WriteBool(kResults, "RightAlign", FResults.RightAlign());
+    // Only the switches turned off are written: with all on, the file is as it always was.
+    const std::pair<const char*, bool> aids[] = {{"Highlighting", FEditorAids.Highlighting},
+                                                 {"ErrorMarks", FEditorAids.ErrorMarks},
+                                                 {"Suggestions", FEditorAids.Suggestions},
+                                                 {"Completion", FEditorAids.Completion},
+                                                 {"SignatureHints", FEditorAids.SignatureHints}};
+    for (const auto& [key, on] : aids)
+        if (!on)
+            ini.WriteBool(kEditor, key, false);
     return ini;
 }
 

@@ -52,6 +52,16 @@ struct TCalcManagerSetup {
 
 /// Ties the calculator together: the engine, the result formats with the current value, the
 /// history, the expression font and the options. One per process.
+/// The helps of the expression line beyond the plain editor; each can be switched off.
+struct TEditorAids {
+    bool Highlighting = true;
+    bool ErrorMarks = true;
+    bool Suggestions = true;
+    bool Completion = true;
+    bool SignatureHints = true;
+    bool operator==(const TEditorAids&) const = default;
+};
+
 class TCalcManager {
 public:
     using TResultsChangeEvent = std::function<void(TCalcManager& sender, TResultChange kind)>;
@@ -77,6 +87,8 @@ public:
     TInsertTextEvent OnInsertText;
     TGotoErrorEvent OnGotoError;
     TStatusEvent OnStatus;
+    /// Told every outcome too, after OnStatus: for the expression line's error mark.
+    TStatusEvent OnEvaluated;
     [[nodiscard]] const TNotifyEvent& OnAngleModeChange() const noexcept
     {
         return FOnAngleModeChange;
@@ -143,6 +155,8 @@ public:
     void SetListSeparator(char value);
     [[nodiscard]] bool GradientTheme() const noexcept { return FGradientTheme; }
     void SetGradientTheme(bool value);
+    [[nodiscard]] const TEditorAids& EditorAids() const noexcept { return FEditorAids; }
+    void SetEditorAids(const TEditorAids& value);
     [[nodiscard]] const TFontData& Font() const noexcept { return FFont; }
     void SetFont(const TFontData& font);
 
@@ -194,6 +208,7 @@ private:
     bool FLoading = false;
     bool FAutoEvaluate = false;
     bool FGradientTheme = false;
+    TEditorAids FEditorAids;
     bool FModified = false;
     std::string FOptionsFileName;
     bool FOptionsUnreadable = false; ///< the options file exists but could not be read

@@ -268,6 +268,26 @@ std::string TExpressionParser::GetErrorMessage() const
                   FErrorArg.c_str());
 }
 
+TExpressionParser::TLiteralRead TExpressionParser::ReadLiteral(std::string_view text,
+                                                               std::size_t pos)
+{
+    FText = text;
+    FPos = pos;
+    TLiteralRead read;
+    try {
+        if (Cur() == '[')
+            (void)ReadDateTime(true);
+        else
+            (void)ReadNumber();
+        read.Valid = true;
+    }
+    catch (const EException&) {
+        read.Valid = false;
+    }
+    read.End = FPos;
+    return read;
+}
+
 const IParserDefinitions* TExpressionParser::ResolvingDefinitions() const noexcept
 {
     return FDefinitions != nullptr ? FDefinitions : DefaultParserDefinitions();

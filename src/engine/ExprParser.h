@@ -28,6 +28,16 @@ public:
 
     [[nodiscard]] std::string GetErrorMessage() const;
 
+    /// A literal read on its own: where reading stopped (after its trailing blanks, or at the
+    /// failure) and whether evaluation would take it.
+    struct TLiteralRead {
+        std::size_t End = 0;
+        bool Valid = false;
+    };
+    /// Reads the number or bracketed date and time at pos exactly as evaluation reads it. The
+    /// text must hold no character 0; the error state is left undefined.
+    TLiteralRead ReadLiteral(std::string_view text, std::size_t pos);
+
     [[nodiscard]] Extended Value() const noexcept { return FValue; }
     [[nodiscard]] int ErrorCode() const noexcept { return FErrorCode; }
     [[nodiscard]] int ErrorPos() const noexcept { return static_cast<int>(FPos); }

@@ -1,15 +1,29 @@
 #include "ui/ExpressionView.h"
 
 #include "core/CalcCore.h"
+#include "definitions/ExprParserDefinitions.h"
 #include "ui/CoreText.h"
+#include "ui/ExpressionCompletion.h"
+#include "ui/ExpressionHighlight.h"
 #include "widgets/ActionTools.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCompleter>
+#include <QCoreApplication>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <limits>
 
@@ -20,18 +34,43 @@ namespace {
 constexpr int kMargin = 7;
 constexpr int kMinEditorExtra = 6;
 
+/// A key the open completion list takes: left unaccepted, so that the list acts on it.
+bool IsListKey(QEvent& event, const std::function<bool()>& listOpen)
+{
+    if (event.type() != QEvent::KeyPress || !listOpen())
+        return false;
+    switch (static_cast<QKeyEvent&>(event).key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+        event.ignore();
+        return true;
+    default:
+        return false;
+    }
+}
+
 /// The one-line editor: Enter evaluates, Up and Down step through the history, and the focus
 /// never selects the text by itself.
 class TSingleLineEditor final : public QLineEdit {
 public:
     TSingleLineEditor(QWidget* parent, std::function<void()> onEnter,
-                      std::function<void(int)> onRecall)
-        : QLineEdit(parent), FOnEnter(std::move(onEnter)), FOnRecall(std::move(onRecall))
+                      std::function<void(int)> onRecall, std::function<bool()> listOpen)
+        : QLineEdit(parent), FOnEnter(std::move(onEnter)), FOnRecall(std::move(onRecall)),
+          FListOpen(std::move(listOpen))
     {
         setMaxLength(std::numeric_limits<int>::max());
     }
 
 protected:
+    bool event(QEvent* event) override
+    {
+        if (IsListKey(*event, FListOpen))
+            return true;
+        return QLineEdit::event(event);
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (IsEnterKey(*event)) {
@@ -73,19 +112,26 @@ protected:
 private:
     std::function<void()> FOnEnter;
     std::function<void(int)> FOnRecall;
+    std::function<bool()> FListOpen;
 };
 
 /// The multi-line editor: Enter evaluates instead of breaking the line; Tab does nothing.
 class TMultiLineEditor final : public QPlainTextEdit {
 public:
-    TMultiLineEditor(QWidget* parent, std::function<void()> onEnter)
-        : QPlainTextEdit(parent), FOnEnter(std::move(onEnter))
+    TMultiLineEditor(QWidget* parent, std::function<void()> onEnter, std::function<bool()> listOpen)
+        : QPlainTextEdit(parent), FOnEnter(std::move(onEnter)), FListOpen(std::move(listOpen))
     {
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         setTabChangesFocus(false);
     }
 
 protected:
+    bool event(QEvent* event) override
+    {
+        if (IsListKey(*event, FListOpen))
+            return true;
+        return QPlainTextEdit::event(event);
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) {
@@ -103,6 +149,7 @@ protected:
 
 private:
     std::function<void()> FOnEnter;
+    std::function<bool()> FListOpen;
 };
 
 /// The first "|" marks the caret; -1 when there is none.
@@ -115,7 +162,7 @@ int CaretMark(const QString& text)
 
 TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     : QWidget(parent), FManager(manager), FLayout(new QVBoxLayout(this)),
-      FResizeTimer(new QTimer(this))
+      FResizeTimer(new QTimer(this)), FNames(ParserDefinitions())
 {
     FResizeTimer->setSingleShot(true);
     FResizeTimer->setInterval(0);
@@ -128,13 +175,298 @@ TfrmExpressionView::TfrmExpressionView(TCalcManager& manager, QWidget* parent)
     FManager.OnInsertText = [this](TCalcManager&, const std::string& text, bool replace,
                                    bool literal) { InsertText(text, replace, literal); };
     FManager.OnGotoError = [this](TCalcManager&, int pos) { GotoError(pos); };
+    FManager.OnEvaluated = [this](TCalcManager&, int code, int pos, const std::string&) {
+        Evaluated(code, pos);
+    };
+    auto* suggest = new QAction(this);
+    suggest->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period));
+    suggest->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(suggest, &QAction::triggered, this, &TfrmExpressionView::ApplySuggestion);
+    addAction(suggest);
+    auto* complete = new QAction(this);
+    complete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Space));
+    complete->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(complete, &QAction::triggered, this, [this] { UpdateCompletion(true); });
+    addAction(complete);
+    FSignatureHint = new QLabel(this, Qt::ToolTip);
+    FSignatureHint->setObjectName(QStringLiteral("SignatureHint"));
+    FSignatureHint->setTextFormat(Qt::RichText);
+    FSignatureHint->setForegroundRole(QPalette::ToolTipText);
+    FSignatureHint->setBackgroundRole(QPalette::ToolTipBase);
+    FSignatureHint->setAutoFillBackground(true);
+    FSignatureHint->setMargin(3);
+    FSignatureHint->setFrameStyle(QFrame::Box | QFrame::Plain);
+    FSignatureHint->hide();
+    // The hint belongs to the line while the user types in it.
+    connect(qApp, &QApplication::focusChanged, this, &TfrmExpressionView::UpdateSignatureHint);
     CreateEditor();
 }
 
 TfrmExpressionView::~TfrmExpressionView()
 {
+    // The editor's going moves the focus; the hint goes before it.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     FManager.OnInsertText = nullptr;
     FManager.OnGotoError = nullptr;
+    FManager.OnEvaluated = nullptr;
+}
+
+bool TfrmExpressionView::Highlighting() const noexcept
+{
+    return FManager.EditorAids().Highlighting;
+}
+
+void TfrmExpressionView::SetHighlighting(bool value)
+{
+    TEditorAids aids = FManager.EditorAids();
+    aids.Highlighting = value;
+    FManager.SetEditorAids(aids);
+    UpdateFormats();
+}
+
+bool TfrmExpressionView::ErrorMarking() const noexcept
+{
+    return FManager.EditorAids().ErrorMarks;
+}
+
+void TfrmExpressionView::SetErrorMarking(bool value)
+{
+    TEditorAids aids = FManager.EditorAids();
+    aids.ErrorMarks = value;
+    FManager.SetEditorAids(aids);
+    UpdateFormats();
+}
+
+bool TfrmExpressionView::Suggesting() const noexcept
+{
+    return FManager.EditorAids().Suggestions;
+}
+
+void TfrmExpressionView::SetSuggesting(bool value)
+{
+    TEditorAids aids = FManager.EditorAids();
+    aids.Suggestions = value;
+    FManager.SetEditorAids(aids);
+    UpdateHint();
+}
+
+void TfrmExpressionView::Evaluated(int code, int pos)
+{
+    // A stopped evaluation says nothing about the text.
+    FErrorPos = code == ceNone || code == ceInterrupted ? -1 : pos;
+    FindUnknownName(code, pos);
+    UpdateFormats();
+    UpdateHint();
+}
+
+void TfrmExpressionView::FindUnknownName(int code, int pos)
+{
+    FNameStart = -1;
+    FNameLength = 0;
+    if (code != ceUnknownConstant && code != ceUnknownFunction)
+        return;
+    // The error stands after the name and the blanks that follow it.
+    const std::string text = ToCore(GetText());
+    const std::string& name = FManager.Parser().ErrorArg();
+    auto end = static_cast<std::size_t>(std::clamp(pos, 0, static_cast<int>(text.size())));
+    while (end > 0 && IsSpaceChar(text[end - 1]))
+        --end;
+    if (name.empty() || end < name.size() ||
+        text.compare(end - name.size(), name.size(), name) != 0)
+        return;
+    FNameStart = static_cast<int>(end - name.size());
+    FNameLength = static_cast<int>(name.size());
+    FNameCalled = code == ceUnknownFunction;
+}
+
+void TfrmExpressionView::UpdateHint()
+{
+    FSuggestion.clear();
+    if (Suggesting() && FNameStart >= 0) {
+        const std::string name = ToCore(GetText().mid(FNameStart, FNameLength));
+        FSuggestion = FromCore(SuggestName(ParserDefinitions(), name, FNameCalled));
+    }
+    if (FEditor != nullptr)
+        FEditor->setToolTip(FSuggestion.isEmpty() ? QString()
+                                                  : tr("did you mean \"%1\"?").arg(FSuggestion));
+}
+
+void TfrmExpressionView::CaretMoved()
+{
+    UpdateFormats();
+    UpdateSignatureHint();
+}
+
+void TfrmExpressionView::UpdateCompletion(bool forced)
+{
+    if (FEditor == nullptr)
+        return;
+    const QString text = GetText();
+    const int caret = CaretPosition();
+    int start = caret;
+    while (start > 0 && text[start - 1].unicode() <= 0xFF &&
+           (IsNameChar(static_cast<char>(text[start - 1].unicode())) ||
+            IsDigit(static_cast<char>(text[start - 1].unicode()))))
+        --start;
+    // A name starts with a letter: digits alone are a number.
+    while (start < caret && IsDigit(static_cast<char>(text[start].unicode())))
+        ++start;
+    const QString word = text.mid(start, caret - start);
+    bool wanted = FManager.EditorAids().Completion && (forced || word.size() >= 2);
+    if (wanted && !word.isEmpty()) {
+        // Only where the reading sees a name: "5 or" ends in an operator.
+        const std::string core = ToCore(text.left(caret));
+        TScanSettings settings;
+        settings.DecimalSeparators = FManager.DecimalSeparators();
+        settings.ListSeparator = FManager.ListSeparator();
+        settings.Names = &FNames;
+        const std::vector<TTokenSpan> spans = ScanExpression(core, settings);
+        const TTokenKind kind = spans.empty() ? TTokenKind::tkBlank : spans.back().Kind;
+        wanted = kind == TTokenKind::tkUnknownName || kind == TTokenKind::tkBuiltInFunction ||
+                 kind == TTokenKind::tkBuiltInConstant || kind == TTokenKind::tkUserFunction ||
+                 kind == TTokenKind::tkUserConstant;
+    }
+    if (!wanted) {
+        if (FCompleter != nullptr)
+            FCompleter->popup()->hide();
+        return;
+    }
+    if (FCompleter == nullptr) {
+        FCompletionModel = new QStandardItemModel(this);
+        FCompleter = new QCompleter(FCompletionModel, this);
+        FCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+        FCompleter->setCompletionRole(Qt::UserRole);
+        FCompleter->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
+        FCompleter->setCompletionMode(QCompleter::PopupCompletion);
+        FCompleter->setMaxVisibleItems(10);
+        connect(FCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+                &TfrmExpressionView::Complete);
+    }
+    if (!FCompleter->popup()->isVisible()) {
+        // The names as they are now: definitions may have changed since the list last opened.
+        std::vector<TCompletionEntry> entries = CompletionEntries(ParserDefinitions());
+        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+            return a.Name.compare(b.Name, Qt::CaseInsensitive) < 0;
+        });
+        FCompletionModel->clear();
+        for (const TCompletionEntry& entry : entries) {
+            auto* item = new QStandardItem(entry.Shown + QStringLiteral("  — ") + entry.Kind);
+            item->setData(entry.Name, Qt::UserRole);
+            item->setData(entry.Function, Qt::UserRole + 1);
+            item->setToolTip(entry.Description);
+            FCompletionModel->appendRow(item);
+        }
+    }
+    FCompleter->setWidget(FEditor);
+    FCompletionStart = start;
+    FCompleter->setCompletionPrefix(word);
+    const bool exact = FCompleter->completionCount() == 1 &&
+                       FCompleter->currentCompletion().compare(word, Qt::CaseInsensitive) == 0;
+    if (FCompleter->completionCount() == 0 || (exact && !forced)) {
+        FCompleter->popup()->hide();
+        return;
+    }
+    QRect rect = FEditor->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    rect.setWidth(FCompleter->popup()->sizeHintForColumn(0) +
+                  FCompleter->popup()->verticalScrollBar()->sizeHint().width());
+    FCompleter->complete(rect);
+    FCompleter->popup()->setCurrentIndex(FCompleter->completionModel()->index(0, 0));
+}
+
+void TfrmExpressionView::Complete(const QModelIndex& index)
+{
+    const QString name = index.data(Qt::UserRole).toString();
+    const bool function = index.data(Qt::UserRole + 1).toBool();
+    const QScopedValueRollback completing(FCompleting, true);
+    SetCaret({FCompletionStart, CaretPosition()});
+    // A function comes with its brackets and the caret between them.
+    ReplaceSelection(function ? name + QStringLiteral("()") : name);
+    const int caret = FCompletionStart + static_cast<int>(name.size()) + (function ? 1 : 0);
+    SetCaret({caret, caret});
+}
+
+void TfrmExpressionView::UpdateSignatureHint()
+{
+    if (FEditor == nullptr)
+        return;
+    TCallAtCaret call;
+    TSignature signature;
+    if (FManager.EditorAids().SignatureHints && FEditor->hasFocus()) {
+        TScanSettings settings;
+        settings.DecimalSeparators = FManager.DecimalSeparators();
+        settings.ListSeparator = FManager.ListSeparator();
+        settings.Names = &FNames;
+        call =
+            FindCallAtCaret(ToCore(GetText()), settings, static_cast<std::size_t>(CaretPosition()));
+    }
+    if (call.Name.empty() || !FindSignature(ParserDefinitions(), call.Name, signature)) {
+        FSignatureHint->hide();
+        return;
+    }
+    FSignatureHint->setFont(FEditor->font());
+    FSignatureHint->setText(SignatureHintText(signature, call.Argument));
+    FSignatureHint->adjustSize();
+    QRect rect = FEditor->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    FSignatureHint->move(FEditor->mapToGlobal(QPoint(rect.left(), FEditor->height())));
+    FSignatureHint->show();
+}
+
+void TfrmExpressionView::ApplySuggestion()
+{
+    if (FSuggestion.isEmpty() || FNameStart < 0)
+        return;
+    const int start = FNameStart;
+    const QString name = FSuggestion;
+    SetCaret({start, start + FNameLength});
+    ReplaceSelection(name);
+    const int end = start + static_cast<int>(name.size());
+    SetCaret({end, end});
+}
+
+void TfrmExpressionView::UpdateFormats()
+{
+    if (FEditor == nullptr || FFormatting)
+        return;
+    const QScopedValueRollback formatting(FFormatting, true);
+    TScanSettings settings;
+    settings.DecimalSeparators = FManager.DecimalSeparators();
+    settings.ListSeparator = FManager.ListSeparator();
+    settings.Names = &FNames;
+    // An unknown name is marked whole rather than the place after it.
+    const bool name = FNameStart >= 0;
+    const int errorStart = !ErrorMarking() ? -1 : name ? FNameStart : FErrorPos;
+    const int errorLength = name ? FNameLength : 1;
+    // A keystroke asks several times (the text, the caret, the evaluation): once is enough.
+    const QString text = GetText();
+    const int caretPos = CaretPosition();
+    const TFormatsInput input{FEditor,
+                              text,
+                              caretPos,
+                              errorStart,
+                              errorLength,
+                              Highlighting(),
+                              settings.DecimalSeparators.Text(),
+                              settings.ListSeparator,
+                              FEditor->palette().cacheKey()};
+    if (input == FFormatsInput)
+        return;
+    FFormatsInput = input;
+    const TExpressionStyle style(FEditor->palette());
+    FFormats =
+        ExpressionFormats(text, settings, style, caretPos, errorStart, errorLength, Highlighting());
+    if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
+        // The line edit takes formats only as input-method attributes, placed from the caret.
+        const int caret = line->cursorPosition();
+        QList<QInputMethodEvent::Attribute> attributes;
+        for (const QTextLayout::FormatRange& range : std::as_const(FFormats))
+            attributes.append(
+                {QInputMethodEvent::TextFormat, range.start - caret, range.length, range.format});
+        QInputMethodEvent event(QString(), attributes);
+        QCoreApplication::sendEvent(line, &event);
+    }
+    else if (auto* highlighter = FEditor->findChild<TExpressionHighlighter*>()) {
+        highlighter->SetFormats(FFormats);
+    }
 }
 
 QString TfrmExpressionView::GetText() const
@@ -167,6 +499,9 @@ void TfrmExpressionView::SettingsChanged()
 {
     UpdateFont();
     SetMultiLine(IsTall());
+    // The separators or the switches may have changed.
+    UpdateFormats();
+    UpdateHint();
 }
 
 void TfrmExpressionView::UpdateFont()
@@ -206,13 +541,17 @@ void TfrmExpressionView::CreateEditor()
 {
     QWidget* old = FEditor;
     const auto onEnter = [this] { EnterPressed(); };
+    const auto listOpen = [this] {
+        return FCompleter != nullptr && FCompleter->popup()->isVisible();
+    };
     QWidget* editor = nullptr;
     if (FMultiLine) {
-        editor = new TMultiLineEditor(this, onEnter);
+        editor = new TMultiLineEditor(this, onEnter, listOpen);
         FLayout->addWidget(editor, 1);
     }
     else {
-        editor = new TSingleLineEditor(this, onEnter, [this](int step) { Recall(step); });
+        editor = new TSingleLineEditor(
+            this, onEnter, [this](int step) { Recall(step); }, listOpen);
         FLayout->insertWidget(0, editor, 0, Qt::AlignTop);
     }
     editor->setObjectName(QStringLiteral("ExpressionEditor"));
@@ -234,10 +573,18 @@ void TfrmExpressionView::CreateEditor()
             editor->setFocus(Qt::OtherFocusReason);
         delete old;
     }
-    if (auto* line = qobject_cast<QLineEdit*>(editor))
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         connect(line, &QLineEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
-    else if (auto* multi = qobject_cast<QPlainTextEdit*>(editor))
+        connect(line, &QLineEdit::cursorPositionChanged, this, &TfrmExpressionView::CaretMoved);
+    }
+    else if (auto* multi = qobject_cast<QPlainTextEdit*>(editor)) {
+        new TExpressionHighlighter(multi->document());
         connect(multi, &QPlainTextEdit::textChanged, this, &TfrmExpressionView::EditorChanged);
+        connect(multi, &QPlainTextEdit::cursorPositionChanged, this,
+                &TfrmExpressionView::CaretMoved);
+    }
+    UpdateFormats();
+    UpdateHint();
 }
 
 void TfrmExpressionView::Recall(int step)
@@ -260,10 +607,19 @@ void TfrmExpressionView::Recall(int step)
 
 void TfrmExpressionView::EditorChanged()
 {
+    if (FFormatting)
+        return;
     // Any other change of the text ends stepping through the history.
     if (!FRecalling)
         FRecallIndex = -1;
+    // The mark belongs to the text it was found in; an evaluation of the new one sets it again.
+    FErrorPos = -1;
+    FNameStart = -1;
     FManager.SetExpression(ToCore(GetText()));
+    UpdateFormats();
+    UpdateHint();
+    if (!FRecalling && !FCompleting)
+        UpdateCompletion(false);
     emit TextChanged();
 }
 

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "definitions/NameKinds.h"
 #include "ui/FrameFocus.h"
 
+#include <QTextLayout>
 #include <QWidget>
 #include <string>
 
+class QCompleter;
+class QLabel;
+class QModelIndex;
+class QStandardItemModel;
 class QTimer;
 class QVBoxLayout;
 
@@ -34,6 +40,32 @@ public:
 
     /// The manager's settings changed: a new font may make the view single-line again.
     void SettingsChanged() override;
+
+    // The switches are the manager's options: they are saved with them.
+
+    /// Colours the parts of the expression and pairs the bracket beside the caret.
+    [[nodiscard]] bool Highlighting() const noexcept;
+    void SetHighlighting(bool value);
+    /// Underlines the position of the last evaluation's error.
+    [[nodiscard]] bool ErrorMarking() const noexcept;
+    void SetErrorMarking(bool value);
+    /// Offers the nearest known name for an unknown one, as the editor's tool tip; Ctrl+.
+    /// puts it in.
+    [[nodiscard]] bool Suggesting() const noexcept;
+    void SetSuggesting(bool value);
+    /// The name offered for the unknown one of the last evaluation; empty for none.
+    [[nodiscard]] const QString& Suggestion() const noexcept { return FSuggestion; }
+    /// Replaces the unknown name with the one offered.
+    void ApplySuggestion();
+    /// The list of names that match the one being typed; nullptr when there is none yet.
+    [[nodiscard]] QCompleter* Completer() const noexcept { return FCompleter; }
+    /// The hint with the signature of the call around the caret; hidden when there is none.
+    [[nodiscard]] QLabel* SignatureHint() const noexcept { return FSignatureHint; }
+    /// The formats laid over the editor's text, in the order they apply.
+    [[nodiscard]] const QList<QTextLayout::FormatRange>& TextFormats() const noexcept
+    {
+        return FFormats;
+    }
 
 signals:
     /// The editor's text changed (commands that depend on it are to be refreshed).
@@ -67,6 +99,16 @@ private:
     void SetCaret(TCaret caret);
     void SetEditorText(const QString& text);
     void ReplaceSelection(const QString& text);
+    void Evaluated(int code, int pos);
+    void FindUnknownName(int code, int pos);
+    void UpdateHint();
+    /// Opens, filters or closes the list for the name before the caret; forced, it opens
+    /// whatever the name's length.
+    void UpdateCompletion(bool forced);
+    void Complete(const QModelIndex& index);
+    void UpdateSignatureHint();
+    void CaretMoved();
+    void UpdateFormats();
 
     TCalcManager& FManager;
     QVBoxLayout* FLayout;
@@ -81,6 +123,37 @@ private:
     int FRecallIndex = -1;
     QString FRecallTyped;
     bool FRecalling = false;
+    TDefinitionsNames FNames;
+    /// The unknown name of the last evaluation's error and its place, if it was about one.
+    int FNameStart = -1;
+    int FNameLength = 0;
+    bool FNameCalled = false;
+    QString FSuggestion;
+    QCompleter* FCompleter = nullptr;
+    QStandardItemModel* FCompletionModel = nullptr;
+    /// Where the name the list completes starts.
+    int FCompletionStart = 0;
+    bool FCompleting = false;
+    QLabel* FSignatureHint = nullptr;
+    /// Where the last evaluation of the text shown failed, or -1.
+    int FErrorPos = -1;
+    /// Set while formats go to the editor, whose signals then say nothing new.
+    bool FFormatting = false;
+    QList<QTextLayout::FormatRange> FFormats;
+    /// What the formats were last made from.
+    struct TFormatsInput {
+        const QWidget* Editor = nullptr;
+        QString Text;
+        int Caret = -1;
+        int ErrorStart = -1;
+        int ErrorLength = 0;
+        bool Colours = false;
+        std::string DecimalSeparators;
+        char ListSeparator = '\0';
+        qint64 Palette = 0;
+        bool operator==(const TFormatsInput&) const = default;
+    };
+    TFormatsInput FFormatsInput;
 };
 
 } // namespace calc

@@ -51,6 +51,11 @@ public:
     QAction* actnViewMenuBar = nullptr;
     QAction* actnViewToolBar = nullptr;
     QAction* actnStayOnTop = nullptr;
+    QAction* actnViewHighlighting = nullptr;
+    QAction* actnViewErrorMarks = nullptr;
+    QAction* actnViewSuggestions = nullptr;
+    QAction* actnViewCompletion = nullptr;
+    QAction* actnViewSignatureHints = nullptr;
     QAction* actnHelpContents = nullptr;
     QAction* actnHelpWebSite = nullptr;
     QAction* actnHelpAbout = nullptr;

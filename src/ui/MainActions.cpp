@@ -131,6 +131,22 @@ void TfrmCalculator::CreateViewActions()
     actnStayOnTop = NewAction(this, tr("Stay On Top"));
     actnStayOnTop->setCheckable(true);
     connect(actnStayOnTop, &QAction::triggered, this, [this] { SetStayOnTop(!StayOnTop()); });
+    // The expression line's helps, each a switch of the options.
+    const auto aid = [this](const QString& caption, bool TEditorAids::*field) {
+        QAction* action = NewAction(this, caption);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, field](bool checked) {
+            TEditorAids aids = FManager.EditorAids();
+            aids.*field = checked;
+            FManager.SetEditorAids(aids);
+        });
+        return action;
+    };
+    actnViewHighlighting = aid(tr("Syntax Colours"), &TEditorAids::Highlighting);
+    actnViewErrorMarks = aid(tr("Error Marks"), &TEditorAids::ErrorMarks);
+    actnViewSuggestions = aid(tr("Name Suggestions"), &TEditorAids::Suggestions);
+    actnViewCompletion = aid(tr("Completion List"), &TEditorAids::Completion);
+    actnViewSignatureHints = aid(tr("Argument Hints"), &TEditorAids::SignatureHints);
 }
 
 void TfrmCalculator::CreateAngleModeActions()
@@ -186,7 +202,9 @@ void TfrmCalculator::BuildMainMenu()
                                 nullptr, actnOptions, nullptr, actnFileExit});
     addMenu(tr("&Edit"), {actnCopyExpression, actnCopyResult});
     addMenu(tr("&View"), {actnViewMenuBar, actnViewToolBar, nullptr, actnResultFormats, nullptr,
-                          actnHistory, actnDefinitions, nullptr, actnStayOnTop});
+                          actnHistory, actnDefinitions, nullptr, actnViewHighlighting,
+                          actnViewErrorMarks, actnViewSuggestions, actnViewCompletion,
+                          actnViewSignatureHints, nullptr, actnStayOnTop});
     addMenu(tr("&Angle Mode"), {actnAngleModeDeg, actnAngleModeRad, actnAngleModeGrad});
     addMenu(tr("&Help"), {actnHelpContents, actnHelpWebSite, nullptr, actnHelpAbout});
 }
@@ -222,6 +240,9 @@ void TfrmCalculator::BuildToolBar()
     view->addAction(actnDefinitions);
     view->addSeparator();
     view->addAction(actnResultFormats);
+    view->addSeparator();
+    view->addActions({actnViewHighlighting, actnViewErrorMarks, actnViewSuggestions,
+                      actnViewCompletion, actnViewSignatureHints});
     FToolBar->AddDropDownButton(actnView, view);
 
     FToolBar->AddButton(actnStayOnTop);
@@ -254,6 +275,12 @@ void TfrmCalculator::UpdateActions()
     actnViewMenuBar->setChecked(FMenuBar);
     actnViewToolBar->setChecked(FToolBar != nullptr);
     actnStayOnTop->setChecked(StayOnTop());
+    const TEditorAids& aids = FManager.EditorAids();
+    actnViewHighlighting->setChecked(aids.Highlighting);
+    actnViewErrorMarks->setChecked(aids.ErrorMarks);
+    actnViewSuggestions->setChecked(aids.Suggestions);
+    actnViewCompletion->setChecked(aids.Completion);
+    actnViewSignatureHints->setChecked(aids.SignatureHints);
     UpdateAngleMode();
 }
 

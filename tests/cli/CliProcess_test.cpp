@@ -583,6 +583,34 @@ TEST_F(CliProcess, InteractiveSessionShowsFormatsAndCaret)
     EXPECT_EQ(FilesInHome(), before); // no history file, no settings folder
 }
 
+TEST_F(CliProcess, InteractiveTabCompletesNamesAndUnknownNamesGetAHint)
+{
+    const TProcessResult r = RunOnTerminal(
+        ZEMBRICAL_CLI_PATH, {"--definitions=" + (FHome / "defs"), "-D", "myarea(x)=x*x"},
+        {"myar\t(4)\r", "sqrtt(4)\r", "zzzz\r", "quit\r"}, FEnv);
+    EXPECT_EQ(r.Status, 1) << r.Out;
+    EXPECT_NE(r.Out.find("Decimal: 16\r\n"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("error: 5: Unknown function \"sqrtt\"\r\ndid you mean \"Sqrt\"?\r\n"),
+              std::string::npos)
+        << r.Out;
+    // Nothing near: no hint.
+    EXPECT_NE(r.Out.find("error: 4: Unknown constant \"zzzz\"\r\n"), std::string::npos) << r.Out;
+    EXPECT_EQ(r.Out.find("did you mean", r.Out.find("zzzz\"")), std::string::npos) << r.Out;
+}
+
+TEST_F(CliProcess, PipedInputGetsNoHint)
+{
+    for (const bool porcelain : {false, true}) {
+        std::vector<std::string> args;
+        if (porcelain)
+            args.push_back("--porcelain");
+        const TProcessResult r = Run(args, "sine(1)\n");
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_NE((r.Out + r.Err).find("Unknown function"), std::string::npos) << r.Out << r.Err;
+        EXPECT_EQ((r.Out + r.Err).find("did you mean"), std::string::npos) << r.Out << r.Err;
+    }
+}
+
 TEST_F(CliProcess, InteractiveSessionEndsAtEndOfInput)
 {
     const TProcessResult r = RunOnTerminal(

@@ -521,6 +521,45 @@ TEST_F(CalcManagerTest, ResultsSection)
     EXPECT_NE(m.SaveOptionsToText().find("Default=0\r\n"), std::string::npos);
 }
 
+TEST_F(CalcManagerTest, EditorAidsSection)
+{
+    struct Row {
+        const char* Text;
+        TEditorAids Aids;
+        const char* Saved; // the section as written back; empty for none
+    };
+    const std::vector<Row> rows{
+        {"", {true, true, true, true, true}, ""},
+        {"[Editor]\nHighlighting=0\n",
+         {false, true, true, true, true},
+         "[Editor]\r\nHighlighting=0\r\n\r\n"},
+        {"[Editor]\nErrorMarks=0\nSuggestions=0\n",
+         {true, false, false, true, true},
+         "[Editor]\r\nErrorMarks=0\r\nSuggestions=0\r\n\r\n"},
+        // A bad value costs only its own key.
+        {"[Editor]\nHighlighting=yes\nSuggestions=0\n",
+         {true, true, false, true, true},
+         "[Editor]\r\nSuggestions=0\r\n\r\n"},
+        {"[Editor]\nHighlighting=1\nErrorMarks=1\n", {true, true, true, true, true}, ""},
+        {"[Editor]\nCompletion=0\nSignatureHints=0\n",
+         {true, true, true, false, false},
+         "[Editor]\r\nCompletion=0\r\nSignatureHints=0\r\n\r\n"},
+    };
+    for (const Row& row : rows) {
+        TCalcManager& m = Create();
+        try {
+            m.LoadOptionsFromText(row.Text);
+        }
+        catch (const EException&) {
+        }
+        EXPECT_EQ(m.EditorAids(), row.Aids) << row.Text;
+        const std::string saved = m.SaveOptionsToText();
+        const auto at = saved.find("[Editor]");
+        EXPECT_EQ(at == std::string::npos ? std::string() : saved.substr(at), row.Saved)
+            << row.Text;
+    }
+}
+
 TEST_F(CalcManagerTest, LoadingReportsOneListChangeAndOneSettingsChange)
 {
     TCalcManager& m = Create();
