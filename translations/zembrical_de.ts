@@ -236,6 +236,26 @@ Copyright (c) Zembrix. Alle Rechte vorbehalten.
         <source>About Zembrical Calculator</source>
         <translation>Über Zembrical Calculator</translation>
     </message>
+    <message>
+        <source>Syntax Colours</source>
+        <translation>Syntaxfarben</translation>
+    </message>
+    <message>
+        <source>Error Marks</source>
+        <translation>Fehlermarkierungen</translation>
+    </message>
+    <message>
+        <source>Name Suggestions</source>
+        <translation>Namensvorschläge</translation>
+    </message>
+    <message>
+        <source>Completion List</source>
+        <translation>Vervollständigungsliste</translation>
+    </message>
+    <message>
+        <source>Argument Hints</source>
+        <translation>Argumenthinweise</translation>
+    </message>
 </context>
 <context>
     <name>calc::TfrmDefinitions</name>
@@ -360,6 +380,13 @@ Copyright (c) Zembrix. Alle Rechte vorbehalten.
     <message>
         <source>You have modified definitions. Exit without saving?</source>
         <translation>Sie haben Definitionen geändert. Ohne Speichern beenden?</translation>
+    </message>
+</context>
+<context>
+    <name>calc::TfrmExpressionView</name>
+    <message>
+        <source>did you mean &quot;%1&quot;?</source>
+        <translation>meinten Sie &quot;%1&quot;?</translation>
     </message>
 </context>
 <context>
