@@ -165,6 +165,7 @@ void TDefinitionsGroup::AddDefinitionText(std::string_view text)
 void TDefinitionsGroup::AddDefinition(std::string_view name, std::string_view argumentsText,
                                       TDefinitionKind kind, std::string_view text)
 {
+    FOwner.NoteChange();
     CheckName(name);
     if (kind == TDefinitionKind::dkFunc) {
         CheckText(text);
@@ -184,6 +185,7 @@ void TDefinitionsGroup::ChangeDefinition(int index, std::string_view name, std::
 {
     TCustomDefinitionData& data = Definitions(index);
     const TDefinitionKind kind = data.GetKind();
+    FOwner.NoteChange();
     CheckName(name);
     Extended value = 0;
     if (kind == TDefinitionKind::dkFunc) {
@@ -249,8 +251,39 @@ TParserDefinitions::~TParserDefinitions()
         SetDefaultParserDefinitions(nullptr);
 }
 
+void TDefinitionsGroup::DeleteDefinition(int index)
+{
+    FOwner.NoteChange();
+    FItems.Delete(index);
+}
+
+void TDefinitionsGroup::ExchangeDefinitions(int index1, int index2)
+{
+    FOwner.NoteChange();
+    FItems.Exchange(index1, index2);
+}
+
+void TDefinitionsGroup::Clear() noexcept
+{
+    FOwner.NoteChange();
+    FItems.Clear();
+}
+
+void TParserDefinitions::ClearGroups() noexcept
+{
+    NoteChange();
+    FGroups.Clear();
+}
+
+void TParserDefinitions::DeleteGroup(int index)
+{
+    NoteChange();
+    FGroups.Delete(index);
+}
+
 void TParserDefinitions::RegisterConstant(std::string name, Extended value)
 {
+    NoteChange();
     unsigned char* block = FConstants.Add(std::move(name));
     std::memcpy(block, &value, 10);
 }
@@ -259,6 +292,7 @@ void TParserDefinitions::RegisterFunction(TBuiltInFunc func,
                                           std::initializer_list<std::string_view> names,
                                           TBuiltInFuncKind kind, TAngleDependence angleDependence)
 {
+    NoteChange();
     FFuncRecs.push_back(
         std::make_unique<TBuiltInFuncRec>(TBuiltInFuncRec{func, kind, angleDependence}));
     const TBuiltInFuncRec* rec = FFuncRecs.back().get();
@@ -268,6 +302,7 @@ void TParserDefinitions::RegisterFunction(TBuiltInFunc func,
 
 TDefinitionsGroup& TParserDefinitions::AddGroup(std::string name)
 {
+    NoteChange();
     auto group = std::make_unique<TDefinitionsGroup>(*this);
     TDefinitionsGroup& ref = *group;
     FGroups.Add(std::move(name), std::move(group));

@@ -5,6 +5,7 @@
 #include "engine/ExprParserRegistry.h"
 
 #include <chrono>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -136,9 +137,9 @@ public:
     /// Checks name, body and arguments first: a refused change leaves the definition as it was.
     void ChangeDefinition(int index, std::string_view name, std::string_view text,
                           std::string_view argumentsText);
-    void DeleteDefinition(int index) { FItems.Delete(index); }
-    void ExchangeDefinitions(int index1, int index2) { FItems.Exchange(index1, index2); }
-    void Clear() noexcept { FItems.Clear(); }
+    void DeleteDefinition(int index);
+    void ExchangeDefinitions(int index1, int index2);
+    void Clear() noexcept;
 
     [[nodiscard]] int Count() const noexcept { return FItems.Count(); }
     [[nodiscard]] TCustomDefinitionData& Definitions(int index) const
@@ -178,9 +179,14 @@ public:
                           TBuiltInFuncKind kind, TAngleDependence angleDependence);
 
     TDefinitionsGroup& AddGroup(std::string name);
-    void ClearGroups() noexcept { FGroups.Clear(); }
+    void ClearGroups() noexcept;
     /// Destroys the group at index with its definitions.
-    void DeleteGroup(int index) { FGroups.Delete(index); }
+    void DeleteGroup(int index);
+
+    /// Grows with every change of the names or definitions held, so that a list made of them
+    /// (the expression line's completion) knows when it is out of date.
+    [[nodiscard]] std::uint64_t ChangeCount() const noexcept { return FChangeCount; }
+    void NoteChange() noexcept { ++FChangeCount; }
     [[nodiscard]] int GroupCount() const noexcept { return FGroups.Count(); }
     [[nodiscard]] TDefinitionsGroup& Groups(int index) const { return *FGroups.Items(index); }
     [[nodiscard]] const std::string& GroupNames(int index) const { return FGroups.Keys(index); }
@@ -211,6 +217,7 @@ private:
     TFastStringList<const TBuiltInFuncRec*> FFunctions;
     TDataStringList FConstants{10};
     TObjectStringList<TDefinitionsGroup> FGroups;
+    std::uint64_t FChangeCount = 0;
 };
 
 /// The one registry of the process; parsers without a registry of their own resolve names

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -32,6 +33,8 @@ namespace calc {
 namespace {
 
 constexpr int kMargin = 7;
+/// How many matches the completion list's width is measured on.
+constexpr int kCompletionRowsMeasured = 64;
 constexpr int kMinEditorExtra = 6;
 
 /// A key the open completion list takes: left unaccepted, so that the list acts on it.
@@ -339,11 +342,18 @@ void TfrmExpressionView::UpdateCompletion(bool forced)
         FCompleter->setModelSorting(QCompleter::CaseInsensitivelySortedModel);
         FCompleter->setCompletionMode(QCompleter::PopupCompletion);
         FCompleter->setMaxVisibleItems(10);
+        // Rows of one height: the list then lays out thousands of matches without measuring
+        // each of them.
+        if (auto* list = qobject_cast<QListView*>(FCompleter->popup()))
+            list->setUniformItemSizes(true);
         connect(FCompleter, qOverload<const QModelIndex&>(&QCompleter::activated), this,
                 &TfrmExpressionView::Complete);
     }
-    if (!FCompleter->popup()->isVisible()) {
+    const std::uint64_t names = ParserDefinitions().ChangeCount();
+    if (!FCompleter->popup()->isVisible() && (!FCompletionFilled || names != FCompletionNames)) {
         // The names as they are now: definitions may have changed since the list last opened.
+        FCompletionFilled = true;
+        FCompletionNames = names;
         std::vector<TCompletionEntry> entries = CompletionEntries(ParserDefinitions());
         std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
             return a.Name.compare(b.Name, Qt::CaseInsensitive) < 0;
@@ -366,9 +376,16 @@ void TfrmExpressionView::UpdateCompletion(bool forced)
         FCompleter->popup()->hide();
         return;
     }
+    // Measured over the first rows only: the list's own measure lays out every match, which
+    // with thousands of names costs more than the rest of the keystroke.
+    QAbstractItemView* popup = FCompleter->popup();
+    const QAbstractItemModel* matches = FCompleter->completionModel();
+    const int measured = std::min(matches->rowCount(), kCompletionRowsMeasured);
+    int width = 0;
+    for (int row = 0; row < measured; ++row)
+        width = std::max(width, popup->sizeHintForIndex(matches->index(row, 0)).width());
     QRect rect = FEditor->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    rect.setWidth(FCompleter->popup()->sizeHintForColumn(0) +
-                  FCompleter->popup()->verticalScrollBar()->sizeHint().width());
+    rect.setWidth(width + popup->verticalScrollBar()->sizeHint().width());
     FCompleter->complete(rect);
     FCompleter->popup()->setCurrentIndex(FCompleter->completionModel()->index(0, 0));
 }
@@ -457,10 +474,21 @@ void TfrmExpressionView::UpdateFormats()
     if (auto* line = qobject_cast<QLineEdit*>(FEditor)) {
         // The line edit takes formats only as input-method attributes, placed from the caret.
         const int caret = line->cursorPosition();
+        // The line always shows the caret, so nothing farther from it than the line is wide
+        // can be seen: formats there would only make a long line slower to lay out.
+        const int reach =
+            line->width() / std::max(1, line->fontMetrics().horizontalAdvance(QLatin1Char('i'))) +
+            1;
+        const int first = caret - reach;
+        const int last = caret + reach;
         QList<QInputMethodEvent::Attribute> attributes;
-        for (const QTextLayout::FormatRange& range : std::as_const(FFormats))
-            attributes.append(
-                {QInputMethodEvent::TextFormat, range.start - caret, range.length, range.format});
+        for (const QTextLayout::FormatRange& range : std::as_const(FFormats)) {
+            const int start = std::max(range.start, first);
+            const int end = std::min(range.start + range.length, last);
+            if (start < end)
+                attributes.append(
+                    {QInputMethodEvent::TextFormat, start - caret, end - start, range.format});
+        }
         QInputMethodEvent event(QString(), attributes);
         QCoreApplication::sendEvent(line, &event);
     }

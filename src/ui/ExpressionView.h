@@ -5,6 +5,7 @@
 
 #include <QTextLayout>
 #include <QWidget>
+#include <cstdint>
 #include <string>
 
 class QCompleter;
@@ -131,6 +132,9 @@ private:
     QString FSuggestion;
     QCompleter* FCompleter = nullptr;
     QStandardItemModel* FCompletionModel = nullptr;
+    /// The registry's change count the completion list was made at.
+    std::uint64_t FCompletionNames = 0;
+    bool FCompletionFilled = false;
     /// Where the name the list completes starts.
     int FCompletionStart = 0;
     bool FCompleting = false;
