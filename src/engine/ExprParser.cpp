@@ -380,7 +380,16 @@ bool TExpressionParser::HasPlainSeparators(const TCharSet& separators) noexcept
 
 Extended TExpressionParser::ReadNumber()
 {
-    // Most literals are plain decimals, read and converted straight from the text.
+    // Most literals are short plain decimals, read and converted straight from the text.
+    if (FPlainSeparators) {
+        std::size_t length = 0;
+        const Extended value = ReadShortDecimal(FText, FPos, FDecimalSeparators, length);
+        if (length != 0) {
+            FPos += length;
+            SkipSpaces();
+            return value;
+        }
+    }
     const TPlainDecimal plain =
         FPlainSeparators ? ReadPlainDecimal(FText, FPos, FDecimalSeparators) : TPlainDecimal{};
     if (plain.Length == 0)

@@ -1,5 +1,6 @@
 #include "engine/ExprReader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cfenv>
@@ -224,7 +225,8 @@ bool LibraryDecimalToFloat(std::string_view text, char separator, std::size_t ex
 
 namespace {
 
-/// ReadPlainDecimal for any length, with an exponent and with a separator anywhere.
+/// ReadPlainDecimal for literals of any length, with an exponent or spread over more than
+/// eight characters.
 [[nodiscard]] TPlainDecimal ReadLongDecimal(std::string_view text, std::size_t pos,
                                             const TCharSet& separators) noexcept
 {
@@ -279,38 +281,53 @@ namespace {
 
 } // namespace
 
-TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
-                               const TCharSet& separators) noexcept
+Extended ReadShortDecimal(std::string_view text, std::size_t pos, const TCharSet& separators,
+                          std::size_t& length) noexcept
 {
+    length = 0;
     if (pos >= text.size() || !IsDigit(text[pos]))
-        return {};
-    // Most literals have at most seven digits and at most one separator within the eight
-    // characters from pos: all of one is taken from one load, without a branch on whether it
-    // has a fraction. The others, and those followed by an exponent, go the long way.
+        return 0;
+    // All of the literal comes from one load, without a branch on whether it has a fraction.
     const std::uint64_t chars = LoadUpToEight(text, pos);
     const unsigned whole = LeadingDigitCount(chars);
     if (whole == 8)
-        return ReadLongDecimal(text, pos, separators);
+        return 0;
     const auto after = static_cast<char>(chars >> (8 * whole));
     // Bitwise, not short-circuit: whether a fraction follows is too random to guess.
     const bool separated = separators.Contains(after) & !IsNameChar(after);
     // The characters after the separator; zeros, which are no digits, where there is none.
     const std::uint64_t rest = ((chars >> (8 * whole)) >> 8) & (0 - std::uint64_t{separated});
     const unsigned fraction = LeadingDigitCount(rest);
-    const unsigned length = whole + (separated ? 1u : 0u) + fraction;
-    if (length == 8 || pos + length > text.size())
-        return ReadLongDecimal(text, pos, separators);
-    std::size_t i = pos + length;
+    const unsigned end = whole + (separated ? 1u : 0u) + fraction;
+    // A fraction that runs on past the eight characters fails the test of what follows.
+    if (pos + end > text.size())
+        return 0;
+    std::size_t i = pos + end;
     while (i < text.size() && IsSpaceChar(text[i]))
         ++i;
     if (i < text.size() && !EndsLiteral(text[i], separators))
-        return ReadLongDecimal(text, pos, separators);
+        return 0;
     // The digits side by side without the separator; a division by 10^0 = 1 is exact.
     const std::uint64_t digits =
         (chars & LowBytes(whole)) | ((rest & LowBytes(fraction)) << (8 * whole));
     const auto mantissa = static_cast<std::int64_t>(DigitsValue(digits, whole + fraction));
-    const Extended value = static_cast<Extended>(mantissa) / kExactPowersOfTen[fraction];
-    return {length, separated ? after : '\0', true, value};
+    length = end;
+    return static_cast<Extended>(mantissa) / kExactPowersOfTen[fraction];
+}
+
+TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
+                               const TCharSet& separators) noexcept
+{
+    if (pos >= text.size() || !IsDigit(text[pos]))
+        return {};
+    std::size_t length = 0;
+    const Extended value = ReadShortDecimal(text, pos, separators, length);
+    if (length == 0)
+        return ReadLongDecimal(text, pos, separators);
+    const std::string_view literal = text.substr(pos, length);
+    const auto separator =
+        std::find_if(literal.begin(), literal.end(), [](char c) { return !IsDigit(c); });
+    return {length, separator == literal.end() ? '\0' : *separator, true, value};
 }
 
 bool TryDecimalToFloat(std::string_view text, char separator, Extended& value)
