@@ -602,6 +602,8 @@ void TExpressionParser::RangeCheck(Extended a, Extended b, std::string_view spel
 Extended TExpressionParser::ParseRelation()
 {
     Extended v = ParseSum();
+    if (!MayStartOperator(kRelationTable))
+        return v;
     for (int op; (op = MatchOperator(kRelationTable)) >= 0;) {
         if (op == roCond) {
             if (IsNonZero(v)) {
@@ -654,6 +656,8 @@ Extended TExpressionParser::ParseRelation()
 Extended TExpressionParser::ParseSum()
 {
     Extended a = ParseTerm();
+    if (!MayStartOperator(kSumTable))
+        return a;
     for (int op; (op = MatchOperator(kSumTable)) >= 0;) {
         const Extended b = ParseTerm();
         const std::string_view spelling = kSumOps[static_cast<std::size_t>(op)];
@@ -701,6 +705,8 @@ Extended TExpressionParser::ParseSum()
 Extended TExpressionParser::ParseTerm()
 {
     Extended a = ParsePower();
+    if (!MayStartOperator(kTermTable))
+        return a;
     for (int op; (op = MatchOperator(kTermTable)) >= 0;) {
         const Extended b = ParsePower();
         const std::string_view spelling = kTermOps[static_cast<std::size_t>(op)];
@@ -760,6 +766,8 @@ Extended TExpressionParser::ParseTerm()
 Extended TExpressionParser::ParsePower()
 {
     Extended a = ParseFactor();
+    if (!MayStartOperator(kPowerTable))
+        return a;
     while (MatchOperator(kPowerTable) >= 0) {
         const Extended b = ParseFactor();
         a = Power(a, b);
