@@ -294,11 +294,11 @@ Extended ReadShortDecimal(std::string_view text, std::size_t pos, const TCharSet
         return 0;
     const auto after = static_cast<char>(chars >> (8 * whole));
     // Bitwise, not short-circuit: whether a fraction follows is too random to guess.
-    const bool separated = separators.Contains(after) & !IsNameChar(after);
+    const unsigned separated = unsigned{separators.Contains(after)} & unsigned{!IsNameChar(after)};
     // The characters after the separator; zeros, which are no digits, where there is none.
     const std::uint64_t rest = ((chars >> (8 * whole)) >> 8) & (0 - std::uint64_t{separated});
     const unsigned fraction = LeadingDigitCount(rest);
-    const unsigned end = whole + (separated ? 1u : 0u) + fraction;
+    const unsigned end = whole + separated + fraction;
     // A fraction that runs on past the eight characters fails the test of what follows.
     if (pos + end > text.size())
         return 0;
