@@ -3,10 +3,11 @@
 #include "engine/ExprParserTypes.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,94 @@ struct TCaseInsensitiveEqual {
     {
         return AnsiSameText(a, b);
     }
+};
+
+/// Positions of keys in an open-addressing table, a power of two in size and at most half full:
+/// a lookup costs one hash and mostly a single probe. Each slot keeps 32 bits of its key's hash,
+/// which place it in the table and settle most mismatches without reading the key.
+class TKeyIndex {
+public:
+    /// The same for keys that differ only in letter case.
+    [[nodiscard]] static std::uint32_t Hash(std::string_view key) noexcept
+    {
+        // AnsiUpper only ever clears bit 5, so keys that differ only in letter case agree once
+        // bit 5 of every byte is cleared. Eight bytes at a time, each block mixed by a multiply.
+        constexpr std::uint64_t kFold = ~0x2020202020202020ull;
+        constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
+        std::uint64_t h = key.size();
+        std::size_t i = 0;
+        for (; i + 8 <= key.size(); i += 8) {
+            std::uint64_t block;
+            std::memcpy(&block, key.data() + i, sizeof block);
+            h = (h ^ (block & kFold)) * kMix;
+        }
+        std::uint64_t tail = 0;
+        for (; i < key.size(); ++i)
+            tail = (tail << 8) | static_cast<unsigned char>(key[i]);
+        h = (h ^ (tail & kFold)) * kMix;
+        return static_cast<std::uint32_t>(h >> 32);
+    }
+
+    void Clear() noexcept
+    {
+        FSlots.clear();
+        FUsed = 0;
+        FShift = 32;
+    }
+
+    /// Room for count keys without growing.
+    void Reserve(std::size_t count);
+
+    /// Maps the key to position, in place of the position of an equal key; keyAt(p) is the key
+    /// at position p.
+    template <class KeyAt> void Assign(std::string_view key, int position, const KeyAt& keyAt)
+    {
+        if ((FUsed + 1) * 2 > FSlots.size())
+            Grow();
+        const std::uint32_t hash = Hash(key);
+        std::size_t i = hash >> FShift;
+        for (;; i = (i + 1) & (FSlots.size() - 1)) {
+            TSlot& slot = FSlots[i];
+            if (slot.Position < 0) {
+                slot = {hash, position};
+                ++FUsed;
+                return;
+            }
+            if (slot.Hash == hash && AnsiSameText(keyAt(slot.Position), key)) {
+                slot.Position = position;
+                return;
+            }
+        }
+    }
+
+    /// The position of the key, or -1.
+    template <class KeyAt>
+    [[nodiscard]] int Find(std::string_view key, const KeyAt& keyAt) const noexcept
+    {
+        if (FSlots.empty())
+            return -1;
+        const std::uint32_t hash = Hash(key);
+        for (std::size_t i = hash >> FShift;; i = (i + 1) & (FSlots.size() - 1)) {
+            const TSlot& slot = FSlots[i];
+            if (slot.Position < 0)
+                return -1;
+            if (slot.Hash == hash && AnsiSameText(keyAt(slot.Position), key))
+                return slot.Position;
+        }
+    }
+
+private:
+    struct TSlot {
+        std::uint32_t Hash = 0;
+        int Position = -1; ///< -1: empty
+    };
+
+    void Resize(std::size_t size);
+    void Grow() { Resize(FSlots.empty() ? 16 : FSlots.size() * 2); }
+
+    std::vector<TSlot> FSlots;
+    std::size_t FUsed = 0;
+    unsigned FShift = 32; ///< a hash shifted right by it is its home slot
 };
 
 /// (key, item) pairs in insertion order with a hashed index of the keys. Keys compare without
@@ -49,7 +138,7 @@ public:
         FEntries.emplace_back(std::move(key), std::move(item));
         const int index = Count() - 1;
         if (!FDirty)
-            FIndex.insert_or_assign(FEntries.back().first, index);
+            FIndex.Assign(FEntries.back().first, index, KeyAt());
         return index;
     }
 
@@ -80,7 +169,7 @@ public:
     void Clear() noexcept
     {
         FEntries.clear();
-        FIndex.clear();
+        FIndex.Clear();
         FDirty = false;
     }
 
@@ -89,33 +178,35 @@ public:
     {
         if (FDirty)
             Rebuild();
-        const auto it = FIndex.find(key);
-        return it == FIndex.end() ? -1 : it->second;
+        return FIndex.Find(key, KeyAt());
     }
 
     /// Moves the items out, leaving an empty list.
     std::vector<std::pair<std::string, Item>> Release() noexcept
     {
-        FIndex.clear();
+        FIndex.Clear();
         FDirty = false;
         return std::exchange(FEntries, {});
     }
 
 private:
     static std::size_t Pos(int index) { return static_cast<std::size_t>(index); }
+    [[nodiscard]] auto KeyAt() const noexcept
+    {
+        return [this](int index) -> std::string_view { return FEntries[Pos(index)].first; };
+    }
 
     void Rebuild() const
     {
-        FIndex.clear();
-        FIndex.reserve(FEntries.size());
+        FIndex.Clear();
+        FIndex.Reserve(FEntries.size());
         for (std::size_t i = 0; i < FEntries.size(); ++i)
-            FIndex.insert_or_assign(FEntries[i].first, static_cast<int>(i));
+            FIndex.Assign(FEntries[i].first, static_cast<int>(i), KeyAt());
         FDirty = false;
     }
 
     std::vector<std::pair<std::string, Item>> FEntries;
-    mutable std::unordered_map<std::string, int, TCaseInsensitiveHash, TCaseInsensitiveEqual>
-        FIndex;
+    mutable TKeyIndex FIndex;
     mutable bool FDirty = false;
 };
 

@@ -400,7 +400,16 @@ bool TExpressionParser::HasPlainSeparators(const TCharSet& separators) noexcept
 
 Extended TExpressionParser::ReadNumber()
 {
-    // Most literals are plain decimals, read and converted straight from the text.
+    // Most literals are short plain decimals, read and converted straight from the text.
+    if (FPlainSeparators) {
+        std::size_t length = 0;
+        const Extended value = ReadShortDecimal(FText, FPos, FDecimalSeparators, length);
+        if (length != 0) {
+            FPos += length;
+            SkipSpaces();
+            return value;
+        }
+    }
     const TPlainDecimal plain =
         FPlainSeparators ? ReadPlainDecimal(FText, FPos, FDecimalSeparators) : TPlainDecimal{};
     if (plain.Length == 0)
@@ -613,6 +622,8 @@ void TExpressionParser::RangeCheck(Extended a, Extended b, std::string_view spel
 Extended TExpressionParser::ParseRelation()
 {
     Extended v = ParseSum();
+    if (!MayStartOperator(kRelationTable))
+        return v;
     for (int op; (op = MatchOperator(kRelationTable)) >= 0;) {
         if (op == roCond) {
             if (IsNonZero(v)) {
@@ -665,6 +676,8 @@ Extended TExpressionParser::ParseRelation()
 Extended TExpressionParser::ParseSum()
 {
     Extended a = ParseTerm();
+    if (!MayStartOperator(kSumTable))
+        return a;
     for (int op; (op = MatchOperator(kSumTable)) >= 0;) {
         const Extended b = ParseTerm();
         const std::string_view spelling = kSumOps[static_cast<std::size_t>(op)];
@@ -712,6 +725,8 @@ Extended TExpressionParser::ParseSum()
 Extended TExpressionParser::ParseTerm()
 {
     Extended a = ParsePower();
+    if (!MayStartOperator(kTermTable))
+        return a;
     for (int op; (op = MatchOperator(kTermTable)) >= 0;) {
         const Extended b = ParsePower();
         const std::string_view spelling = kTermOps[static_cast<std::size_t>(op)];
@@ -771,6 +786,8 @@ Extended TExpressionParser::ParseTerm()
 Extended TExpressionParser::ParsePower()
 {
     Extended a = ParseFactor();
+    if (!MayStartOperator(kPowerTable))
+        return a;
     while (MatchOperator(kPowerTable) >= 0) {
         const Extended b = ParseFactor();
         a = Power(a, b);

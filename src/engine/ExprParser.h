@@ -85,11 +85,18 @@ private:
     [[nodiscard]] static bool HasPlainSeparators(const TCharSet& separators) noexcept;
     Extended ReadDateTime(bool convert);
     void CloseBracket(char closer);
+    /// Whether an operator of the table may start at the scan position. Most operands stand
+    /// alone: a level that returns before its loop when none may start keeps the operand in a
+    /// register, where the loop, with calls in it, would first store it.
+    [[nodiscard]] bool MayStartOperator(const TOperatorTable& table) const noexcept
+    {
+        return FPos < FText.size() && table.MayStartWith(FText[FPos]);
+    }
     /// Reads an operator of the table and the blanks after it; its index, or -1 for none.
     int MatchOperator(const TOperatorTable& table)
     {
         // Most characters start no operator of the level asked for: settled here, inline.
-        if (FPos >= FText.size() || !table.MayStartWith(FText[FPos]))
+        if (!MayStartOperator(table))
             return -1;
         return ReadOperator(table);
     }

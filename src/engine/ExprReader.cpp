@@ -1,5 +1,6 @@
 #include "engine/ExprReader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cfenv>
@@ -26,7 +27,7 @@ namespace {
 // few integer operations instead of a loop step and a branch per digit.
 
 /// Eight characters as one number, the first in the lowest byte.
-[[nodiscard]] std::uint64_t LoadEight(const char* p) noexcept
+[[nodiscard]] inline std::uint64_t LoadEight(const char* p) noexcept
 {
     std::uint64_t chars;
     std::memcpy(&chars, p, sizeof chars);
@@ -36,7 +37,7 @@ namespace {
 constexpr std::uint64_t kEachByte = 0x0101010101010101;
 
 /// How many of eight characters, from the first on, are digits.
-[[nodiscard]] unsigned LeadingDigitCount(std::uint64_t chars) noexcept
+[[nodiscard]] inline unsigned LeadingDigitCount(std::uint64_t chars) noexcept
 {
     // A digit has the high half 3 both as it is and with 6 added (0x3A..0x3F become 0x40..).
     // A carry out of a byte comes from a character 0xFA..0xFF, a non-digit, and only disturbs
@@ -49,7 +50,7 @@ constexpr std::uint64_t kEachByte = 0x0101010101010101;
 }
 
 /// The value of the first count (1 to 8) characters of chars, all digits.
-[[nodiscard]] std::uint64_t DigitsValue(std::uint64_t chars, unsigned count) noexcept
+[[nodiscard]] inline std::uint64_t DigitsValue(std::uint64_t chars, unsigned count) noexcept
 {
     // Moved to the end of eight characters behind zeros, then combined pairwise: two digits
     // per byte, four per 16 bits, eight per 32 bits.
@@ -87,10 +88,27 @@ constexpr std::array<std::uint64_t, 9> kPowersOfTen{1,      10,      100,      1
     return pos;
 }
 
+/// Up to eight characters from pos on, the first in the lowest byte, zeros past the end.
+[[nodiscard]] inline std::uint64_t LoadUpToEight(std::string_view text, std::size_t pos) noexcept
+{
+    if (pos + 8 <= text.size())
+        return LoadEight(text.data() + pos);
+    std::uint64_t chars = 0;
+    for (std::size_t k = text.size(); k > pos; --k)
+        chars = (chars << 8) | static_cast<unsigned char>(text[k - 1]);
+    return chars;
+}
+
+/// The low count (0 to 7) bytes set.
+[[nodiscard]] inline std::uint64_t LowBytes(unsigned count) noexcept
+{
+    return (std::uint64_t{1} << (8 * count)) - 1;
+}
+
 /// Whether a character after a literal leaves it as it is. The general rules would take a
 /// letter into the literal (hexadecimal digits, suffixes), join digits across blanks and read a
 /// decimal separator after blanks.
-[[nodiscard]] bool EndsLiteral(char c, const TCharSet& separators) noexcept
+[[nodiscard]] inline bool EndsLiteral(char c, const TCharSet& separators) noexcept
 {
     return !IsNameChar(c) && !IsDigit(c) && !IsSpaceChar(c) && !separators.Contains(c);
 }
@@ -205,12 +223,14 @@ bool LibraryDecimalToFloat(std::string_view text, char separator, std::size_t ex
 
 } // namespace
 
-TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
-                               const TCharSet& separators) noexcept
+namespace {
+
+/// ReadPlainDecimal for literals of any length, with an exponent or spread over more than
+/// eight characters.
+[[nodiscard]] TPlainDecimal ReadLongDecimal(std::string_view text, std::size_t pos,
+                                            const TCharSet& separators) noexcept
 {
     const std::size_t n = text.size();
-    if (pos >= n || !IsDigit(text[pos]))
-        return {};
     std::uint64_t mantissa = 0;
     const std::size_t intEnd = ReadDigits(text, pos, mantissa);
     std::size_t i = intEnd;
@@ -257,6 +277,57 @@ TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
     Extended value = 0;
     const bool hasValue = digits.TryExactValue(exponent, value);
     return {length, separator, hasValue, value};
+}
+
+} // namespace
+
+Extended ReadShortDecimal(std::string_view text, std::size_t pos, const TCharSet& separators,
+                          std::size_t& length) noexcept
+{
+    length = 0;
+    if (pos >= text.size() || !IsDigit(text[pos]))
+        return 0;
+    // All of the literal comes from one load, without a branch on whether it has a fraction.
+    const std::uint64_t chars = LoadUpToEight(text, pos);
+    const unsigned whole = LeadingDigitCount(chars);
+    if (whole == 8)
+        return 0;
+    const auto after = static_cast<char>(chars >> (8 * whole));
+    // Bitwise, not short-circuit: whether a fraction follows is too random to guess.
+    const unsigned separated = unsigned{separators.Contains(after)} & unsigned{!IsNameChar(after)};
+    // The characters after the separator; zeros, which are no digits, where there is none.
+    const std::uint64_t rest = ((chars >> (8 * whole)) >> 8) & (0 - std::uint64_t{separated});
+    const unsigned fraction = LeadingDigitCount(rest);
+    const unsigned end = whole + separated + fraction;
+    // A fraction that runs on past the eight characters fails the test of what follows.
+    if (pos + end > text.size())
+        return 0;
+    std::size_t i = pos + end;
+    while (i < text.size() && IsSpaceChar(text[i]))
+        ++i;
+    if (i < text.size() && !EndsLiteral(text[i], separators))
+        return 0;
+    // The digits side by side without the separator; a division by 10^0 = 1 is exact.
+    const std::uint64_t digits =
+        (chars & LowBytes(whole)) | ((rest & LowBytes(fraction)) << (8 * whole));
+    const auto mantissa = static_cast<std::int64_t>(DigitsValue(digits, whole + fraction));
+    length = end;
+    return static_cast<Extended>(mantissa) / kExactPowersOfTen[fraction];
+}
+
+TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
+                               const TCharSet& separators) noexcept
+{
+    if (pos >= text.size() || !IsDigit(text[pos]))
+        return {};
+    std::size_t length = 0;
+    const Extended value = ReadShortDecimal(text, pos, separators, length);
+    if (length == 0)
+        return ReadLongDecimal(text, pos, separators);
+    const std::string_view literal = text.substr(pos, length);
+    const auto separator =
+        std::find_if(literal.begin(), literal.end(), [](char c) { return !IsDigit(c); });
+    return {length, separator == literal.end() ? '\0' : *separator, true, value};
 }
 
 bool TryDecimalToFloat(std::string_view text, char separator, Extended& value)

@@ -160,6 +160,13 @@ struct TPlainDecimal {
 [[nodiscard]] TPlainDecimal ReadPlainDecimal(std::string_view text, std::size_t pos,
                                              const TCharSet& separators) noexcept;
 
+/// The value of the plain decimal literal at pos, as ReadPlainDecimal reads it, when all of it
+/// lies within the eight characters from pos: at most seven digits, at most one separator and
+/// no exponent. length is its length, or 0 for literals left to ReadPlainDecimal. The value
+/// comes back in a register, where most literals are wanted.
+[[nodiscard]] Extended ReadShortDecimal(std::string_view text, std::size_t pos,
+                                        const TCharSet& separators, std::size_t& length) noexcept;
+
 /// Converts a decimal literal with the given decimal separator: digits, optionally the
 /// separator and digits, optionally E with an optional sign and optional digits. Overflow
 /// fails; underflow gives the tiny or zero value. The result is correctly rounded.

@@ -52,6 +52,50 @@ TEST(FastStringList, EveryKindOfChangeKeepsLookupsRight)
     EXPECT_EQ(list.IndexOf("k3"), -1);
 }
 
+TEST(FastStringList, ThousandsOfKeysStayFoundAsTheIndexGrows)
+{
+    TFastStringList<int> list;
+    constexpr int kCount = 5000;
+    for (int i = 0; i < kCount; ++i)
+        list.Add("Name" + std::to_string(i), i);
+    for (int i = 0; i < kCount; i += 7)
+        list.Add("NAME" + std::to_string(i), -i); // duplicates, now the highest
+    for (int i = 0; i < kCount; ++i) {
+        const int index = list.IndexOf("name" + std::to_string(i));
+        ASSERT_GE(index, 0) << i;
+        EXPECT_EQ(list.Items(index), i % 7 == 0 ? -i : i);
+    }
+    EXPECT_EQ(list.IndexOf("name" + std::to_string(kCount)), -1);
+    list.Delete(0); // rebuilds at the next lookup
+    EXPECT_EQ(list.IndexOf("name1"), 0);
+    EXPECT_EQ(list.IndexOf("name0"), kCount - 1);
+}
+
+TEST(FastStringList, KeysThatDifferInMoreThanLetterCaseStayApart)
+{
+    // Pairs of characters one bit apart where only letters fold together.
+    const struct {
+        const char* stored;
+        const char* asked;
+        bool found;
+    } rows[] = {
+        {"a@", "A@", true},
+        {"a@", "a`", false},
+        {"x(", "x\x08", false},
+        {"\xC9t\xE9", "\xE9T\xC9", true},
+        {"\xD7", "\xF7", false},
+        {"f[1]", "f{1}", false},
+        {"abcdefghij", "ABCDEFGHIJ", true},
+        {"abcdefghij", "abcdefghiK", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.asked);
+        TFastStringList<int> list;
+        list.Add(row.stored, 1);
+        EXPECT_EQ(list.IndexOf(row.asked), row.found ? 0 : -1);
+    }
+}
+
 TEST(ObjectStringList, OwnsAndReleasesItsItems)
 {
     struct Tracked {

@@ -321,6 +321,40 @@ TEST(PlainDecimal, DigitRunsEndAtEveryNonDigit)
     }
 }
 
+TEST(PlainDecimal, ShortLiteralsAreReadFromEightCharacters)
+{
+    const struct {
+        std::string_view text;
+        std::size_t length; // 0: left to the longer reading
+    } rows[] = {
+        {"7", 1},        {"7)", 1},         {"1234567", 7},  {"1234567+", 7},  {"123456.7", 8},
+        {"1234567.", 8}, {"0.000001*2", 8}, {"12 + 3", 2},   {"12.5   ", 4},   {"1,5", 1},
+        {"0", 1},        {"0.0", 3},        {"12345678", 0}, {"123456.78", 0}, {"1234567.8", 0},
+        {"1.5e3", 0},    {"1.5E3", 0},      {"1 2", 0},      {"1.2.3", 0},     {"12a", 0},
+        {".5", 0},       {"1 .5", 0},       {"x", 0},        {"", 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::size_t length = 99;
+        const Extended value = ReadShortDecimal(row.text, 0, TCharSet("."), length);
+        ASSERT_EQ(length, row.length);
+        if (length == 0)
+            continue;
+        EXPECT_TRUE(
+            SameBits(value, LibraryConversion(std::string(row.text.substr(0, length))).Value));
+        const TPlainDecimal plain = ReadPlainDecimal(row.text, 0, TCharSet("."));
+        EXPECT_EQ(plain.Length, length);
+        EXPECT_EQ(plain.Separator,
+                  row.text.substr(0, length).find('.') == std::string_view::npos ? '\0' : '.');
+    }
+    // Past the end of the text there is no separator, even where character 0 is one.
+    const TCharSet zeroAndDot(std::string_view("\0.", 2));
+    std::size_t length = 99;
+    (void)ReadShortDecimal("12", 0, zeroAndDot, length);
+    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(ReadPlainDecimal("12", 0, zeroAndDot).Length, 2u);
+}
+
 /// Texts read once as plain literals and once by the general rules (which a letter decimal
 /// separator forces) give the same value, error, position and argument.
 TEST(PlainDecimal, ReadsAsTheGeneralRulesDo)
