@@ -2,6 +2,8 @@
 #include "support/TestRegistry.h"
 
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace calc {
@@ -370,6 +372,37 @@ TEST_F(ParserDefinitionsTest, ManyDefinitionsInOneGroup)
                                 (i ? " + c" + std::to_string(i - 1) + " * 0" : ""));
     EXPECT_EQ(group.Count(), 10000);
     EXPECT_EQ(Eval("c9999 + c0"), 9999);
+}
+
+} // namespace
+} // namespace calc
+
+namespace calc {
+namespace {
+
+// Lists made of the names (the expression line's completion) are rebuilt only when this count
+// moved, so every kind of change must move it.
+TEST_F(ParserDefinitionsTest, EveryChangeOfTheNamesMovesTheChangeCount)
+{
+    TParserDefinitions& defs = ParserDefinitions();
+    TDefinitionsGroup& group = defs.AddGroup("g");
+    group.AddDefinitionText("a=1");
+    group.AddDefinitionText("f(x)=x");
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"add", [&] { group.AddDefinitionText("b=2"); }},
+        {"change", [&] { group.ChangeDefinition(0, "c", "3", ""); }},
+        {"exchange", [&] { group.ExchangeDefinitions(0, 1); }},
+        {"delete", [&] { group.DeleteDefinition(0); }},
+        {"clear", [&] { group.Clear(); }},
+        {"add group", [&] { (void)defs.AddGroup("h"); }},
+        {"delete group", [&] { defs.DeleteGroup(defs.GroupCount() - 1); }},
+        {"clear groups", [&] { defs.ClearGroups(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        const std::uint64_t before = defs.ChangeCount();
+        change();
+        EXPECT_GT(defs.ChangeCount(), before) << name;
+    }
 }
 
 } // namespace

@@ -287,6 +287,20 @@ private slots:
         QCOMPARE(View().GetText(), QStringLiteral("8"));
     }
 
+    void theListOffersADefinitionAddedSinceItLastOpened()
+    {
+        QTest::keyClicks(Editor(), QStringLiteral("zq"));
+        QCompleter* completer = View().Completer();
+        QVERIFY(completer != nullptr);
+        QVERIFY(!completer->popup()->isVisible()); // no name starts so
+        QTest::keyClick(Editor(), Qt::Key_Backspace);
+        QTest::keyClick(Editor(), Qt::Key_Backspace);
+        ParserDefinitions().AddGroup("late").AddDefinitionText("zqLate=1");
+        QTest::keyClicks(Editor(), QStringLiteral("zq"));
+        QTRY_VERIFY(completer->popup()->isVisible());
+        QVERIFY(completer->popup()->currentIndex().data().toString().startsWith("zqLate"));
+    }
+
     void upDownMoveInTheOpenListAndEscCloses()
     {
         FEnv->Manager->History().Add("1+1", 0, 2);
