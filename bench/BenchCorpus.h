@@ -74,6 +74,9 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            // Of the repetitions' summaries only the median is a throughput.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+                continue;
             const auto it = run.counters.find("items_per_second");
             if (it != run.counters.end())
                 FRates[run.benchmark_name()] = it->second;
@@ -84,9 +87,13 @@ public:
     /// first run whose name starts with prefix, or 0.
     [[nodiscard]] double Rate(std::string_view prefix) const
     {
-        const auto median = FRates.find(std::string(prefix) + "_median");
-        if (median != FRates.end())
-            return median->second;
+        // Arguments and options come between the name and the suffix:
+        // "BM_Process/iterations:5/real_time_median".
+        constexpr std::string_view kMedian = "_median";
+        for (const auto& [name, rate] : FRates)
+            if (name.rfind(prefix, 0) == 0 && name.size() >= prefix.size() + kMedian.size() &&
+                name.compare(name.size() - kMedian.size(), kMedian.size(), kMedian) == 0)
+                return rate;
         for (const auto& [name, rate] : FRates)
             if (name.rfind(prefix, 0) == 0)
                 return rate;
