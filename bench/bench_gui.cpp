@@ -1,6 +1,7 @@
 // The desktop front end's speed: from a keystroke to the repainted results, and from the start
 // of the program to its first painted window.
 #include "BenchFail.h"
+#include "ViewBench.h"
 #include "core/CalcCore.h"
 #include "core/Paths.h"
 #include "definitions/ExprParserDefinitions.h"
@@ -26,18 +27,7 @@ namespace {
 
 using namespace calc;
 
-/// Counts the paint events of a widget.
-class TPaintCounter final : public QObject {
-public:
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        Count += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
+using bench::TPaintCounter;
 
 void SendKey(QWidget* target, Qt::Key key, const QString& text)
 {
@@ -64,13 +54,9 @@ QString MixedExpression(int length)
     return text.left(length - 1) + QLatin1Char('1');
 }
 
-/// Types a digit and takes it back in turns, each time until the last result box repainted.
-void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& options,
-                                 const QString& expression, int definitions = 0)
+/// A manager whose settings live in the folder, starting from the given "Options.ini".
+std::unique_ptr<TCalcManager> NewManager(const QTemporaryDir& folder, const QByteArray& options)
 {
-    ParserDefinitions().ClearGroups();
-    AddUserConstants(definitions);
-    QTemporaryDir folder;
     SetSettingsDirOverride(ToCore(folder.path()) + "/");
     if (!options.isEmpty()) {
         QFile file(folder.filePath(QStringLiteral("Options.ini")));
@@ -82,7 +68,17 @@ void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& opti
     setup.OptionsFileName = ToCore(folder.filePath(QStringLiteral("Options.ini")));
     setup.HistoryFileName = ToCore(folder.filePath(QStringLiteral("History.txt")));
     setup.DefaultFont = FontDataFromQFont(QApplication::font());
-    auto manager = std::make_unique<TCalcManager>(std::move(setup));
+    return std::make_unique<TCalcManager>(std::move(setup));
+}
+
+/// Types a digit and takes it back in turns, each time until the last result box repainted.
+void KeystrokeToRepaintedResults(benchmark::State& state, const QByteArray& options,
+                                 const QString& expression, int definitions = 0)
+{
+    ParserDefinitions().ClearGroups();
+    AddUserConstants(definitions);
+    QTemporaryDir folder;
+    auto manager = NewManager(folder, options);
     {
         TfrmCalculator window(*manager);
         window.show();
@@ -152,13 +148,7 @@ void BM_CompletionListFilter(benchmark::State& state)
     ParserDefinitions().ClearGroups();
     AddUserConstants(10000);
     QTemporaryDir folder;
-    SetSettingsDirOverride(ToCore(folder.path()) + "/");
-    TCalcManagerSetup setup;
-    setup.LoadDefinitions = false;
-    setup.OptionsFileName = ToCore(folder.filePath(QStringLiteral("Options.ini")));
-    setup.HistoryFileName = ToCore(folder.filePath(QStringLiteral("History.txt")));
-    setup.DefaultFont = FontDataFromQFont(QApplication::font());
-    auto manager = std::make_unique<TCalcManager>(std::move(setup));
+    auto manager = NewManager(folder, {});
     {
         TfrmCalculator window(*manager);
         window.show();
@@ -222,12 +212,5 @@ BENCHMARK(BM_StartupToFirstWindow)->UseManualTime()->Iterations(20)->Unit(benchm
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    calc::RegisterBuiltIns(calc::ParserDefinitions());
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return calc::bench::AnyFailed() ? 1 : 0;
+    return calc::bench::RunViewBenchmarks(argc, argv);
 }
