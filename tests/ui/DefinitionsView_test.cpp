@@ -32,36 +32,7 @@ namespace {
 
 const std::string kBanner(kDefinitionsBanner);
 
-/// The expression line above the definitions view, in one window, as the main window has them.
-class THost final : public QWidget {
-public:
-    THost(TCalcManager& manager, TDefinitionsWatcher* watcher)
-    {
-        auto* layout = new QVBoxLayout(this);
-        Expression = new TfrmExpressionView(manager, this);
-        Definitions = new TfrmDefinitions(manager, watcher, this);
-        layout->addWidget(Expression);
-        layout->addWidget(Definitions, 1);
-        resize(560, 340);
-    }
-
-    [[nodiscard]] TListCtrl& List() const { return *Definitions->List(); }
-    [[nodiscard]] QLineEdit* Line() const
-    {
-        return qobject_cast<QLineEdit*>(Expression->GetFocusControl());
-    }
-
-    TfrmExpressionView* Expression;
-    TfrmDefinitions* Definitions;
-};
-
-QStringList ColumnTexts(const TListCtrl& list, int column = 0)
-{
-    QStringList texts;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        texts << list.model()->index(row, column).data().toString();
-    return texts;
-}
+using THost = TToolHost<TfrmDefinitions>;
 
 QStringList Hints(const TListCtrl& list)
 {
@@ -157,7 +128,7 @@ private:
         LoadDefinitionGroups(ParserDefinitions());
         if (watch)
             FWatcher = std::make_unique<TDefinitionsWatcher>(Manager());
-        FHost = std::make_unique<THost>(Manager(), FWatcher.get());
+        FHost = std::make_unique<THost>(QSize(560, 340), Manager(), FWatcher.get());
         FHost->show();
         FHost->activateWindow();
         [&] { QVERIFY(QTest::qWaitForWindowActive(FHost.get())); }();
@@ -165,7 +136,7 @@ private:
         QCoreApplication::processEvents();
         return *FHost;
     }
-    TfrmDefinitions& View() { return *FHost->Definitions; }
+    TfrmDefinitions& View() { return *FHost->View; }
 
     /// The edit definition dialog as the user fills it: fields typed, then OK.
     void AnswerEditDialog(const QString& name, const QString& arguments, const QString& body,
@@ -259,17 +230,17 @@ private slots:
         Write("Default.udf", kBanner + "e=2.5 ; Euler-ish\r\nf(x, y)=x*y ; two$Dlines\r\n");
         THost& host = Show();
         QAbstractItemModelTester tester(host.List().model());
-        QCOMPARE(host.Definitions->actnFileSelector->text(), QStringLiteral("Default"));
+        QCOMPARE(host.View->actnFileSelector->text(), QStringLiteral("Default"));
         QCOMPARE(ColumnTexts(host.List(), 0), (QStringList{"e", "f(x, y)"}));
         QCOMPARE(ColumnTexts(host.List(), 1), (QStringList{"2.5", "x*y"}));
         QCOMPARE(ColumnTexts(host.List(), 2), (QStringList{"2.5", ""}));
         QCOMPARE(Hints(host.List()),
                  (QStringList{"e = 2.5\r\nEuler-ish", "f(x, y) = x*y\r\ntwo$Dlines"}));
-        QCOMPARE(Captions(host.Definitions->Actions()),
+        QCOMPARE(Captions(host.View->Actions()),
                  (QStringList{"Use", "Add...", "Edit...", "Delete", "Up", "Down"}));
-        QCOMPARE(ToolBarCaptions(*host.Definitions),
+        QCOMPARE(ToolBarCaptions(*host.View),
                  (QStringList{"Add...", "Edit...", "Delete", "Up", "Down"}));
-        QCOMPARE(Captions(host.Definitions->PopupMenu()->actions()),
+        QCOMPARE(Captions(host.View->PopupMenu()->actions()),
                  (QStringList{"Use", "Add...", "Edit...", "Delete", "Up", "Down"}));
     }
 
@@ -285,10 +256,9 @@ private slots:
         const std::string errors = ReadFile(FOpened.value(0));
         QCOMPARE(std::count(errors.begin(), errors.end(), '\n'), 1);
         QVERIFY(errors.starts_with("Error in expression \"bad=1+\": "));
-        QCOMPARE(ToolBarCaptions(*host.Definitions), QStringList{"Edit File..."});
-        QCOMPARE(Captions(host.Definitions->PopupMenu()->actions()),
-                 (QStringList{"Use", "Edit File..."}));
-        QVERIFY(!host.Definitions->actnAdd->isVisible());
+        QCOMPARE(ToolBarCaptions(*host.View), QStringList{"Edit File..."});
+        QCOMPARE(Captions(host.View->PopupMenu()->actions()), (QStringList{"Use", "Edit File..."}));
+        QVERIFY(!host.View->actnAdd->isVisible());
     }
 
     void theSelectorCyclesAndBrowsesWhenNothingIsSelected()
@@ -296,33 +266,32 @@ private slots:
         Write("A.udf", "a=1\r\n");
         Write("B.udf", "b=2\r\n");
         THost& host = Show();
-        QCOMPARE(host.Definitions->actnFileSelector->text(), QStringLiteral("Select..."));
+        QCOMPARE(host.View->actnFileSelector->text(), QStringLiteral("Select..."));
         int browsed = 0;
-        host.Definitions->RunSelectFile = [&](std::string&) {
+        host.View->RunSelectFile = [&](std::string&) {
             ++browsed;
             return false;
         };
-        host.Definitions->FileSelector()->click();
+        host.View->FileSelector()->click();
         QCOMPARE(browsed, 1);
-        QCOMPARE(host.Definitions->SelectedEntry(), -1);
-        host.Definitions->SelectorMenu()->actions().value(0)->trigger();
-        QCOMPARE(host.Definitions->actnFileSelector->text(), QStringLiteral("A"));
+        QCOMPARE(host.View->SelectedEntry(), -1);
+        host.View->SelectorMenu()->actions().value(0)->trigger();
+        QCOMPARE(host.View->actnFileSelector->text(), QStringLiteral("A"));
         QStringList seen;
-        QToolButton* selector = host.Definitions->FileSelector();
+        QToolButton* selector = host.View->FileSelector();
         for (int i = 0; i < 3; ++i) {
             // Clicked where the user sees it, so that nothing lying over it takes the click.
             const QPoint centre = selector->mapTo(&host, QPoint(8, selector->height() / 2));
             QWidget* hit = host.childAt(centre);
             QVERIFY(hit != nullptr);
             QTest::mouseClick(hit, Qt::LeftButton, {}, hit->mapFrom(&host, centre));
-            seen << host.Definitions->actnFileSelector->text() + ":" +
-                        ColumnTexts(host.List()).join(',');
+            seen << host.View->actnFileSelector->text() + ":" + ColumnTexts(host.List()).join(',');
         }
         QCOMPARE(seen, (QStringList{"B:b", "A:a", "B:b"}));
         QCOMPARE(browsed, 1);
-        QCOMPARE(Captions(host.Definitions->SelectorMenu()->actions()),
+        QCOMPARE(Captions(host.View->SelectorMenu()->actions()),
                  (QStringList{"A", "B", "Select..."}));
-        QVERIFY(host.Definitions->SelectorMenu()->actions().value(1)->isChecked());
+        QVERIFY(host.View->SelectorMenu()->actions().value(1)->isChecked());
     }
 
     void aFileThatVanishedCannotBeSelected()
@@ -330,34 +299,34 @@ private slots:
         Write("A.udf", "a=1\r\n");
         Write("B.udf", "b=2\r\n");
         THost& host = Show();
-        host.Definitions->SelectEntry(0);
+        host.View->SelectEntry(0);
         QVERIFY(QFile::remove(Path("B.udf")));
-        host.Definitions->FileSelector()->click();
+        host.View->FileSelector()->click();
         QCOMPARE(FEnv->Boxes.Errors,
                  QStringList{"File not exists:\r" + Path(QStringLiteral("B.udf"))});
-        QCOMPARE(host.Definitions->actnFileSelector->text(), QStringLiteral("A"));
-        host.Definitions->FillFileSelector();
-        QCOMPARE(host.Definitions->EntryCount(), 1);
+        QCOMPARE(host.View->actnFileSelector->text(), QStringLiteral("A"));
+        host.View->FillFileSelector();
+        QCOMPARE(host.View->EntryCount(), 1);
     }
 
     void choosingANewNameCreatesAProgramWrittenFileAndGroup()
     {
         Write("A.udf", "a=1\r\n");
         THost& host = Show();
-        host.Definitions->RunSelectFile = [&](std::string& name) {
+        host.View->RunSelectFile = [&](std::string& name) {
             name = Path(QStringLiteral("extra.udf")).toStdString();
             return true;
         };
-        host.Definitions->FileSelector()->click();
+        host.View->FileSelector()->click();
         QCOMPARE(Read("extra.udf"), kBanner);
-        QCOMPARE(host.Definitions->actnFileSelector->text(), QStringLiteral("extra.udf *"));
+        QCOMPARE(host.View->actnFileSelector->text(), QStringLiteral("extra.udf *"));
         QCOMPARE(ParserDefinitions().GroupNames(ParserDefinitions().GroupCount() - 1),
                  std::string("extra.udf *"));
         QCOMPARE(host.List().Count(), 0);
-        QVERIFY(host.Definitions->actnAdd->isVisible());
+        QVERIFY(host.View->actnAdd->isVisible());
 
         AnswerEditDialog("k", {}, "7", {});
-        host.Definitions->actnAdd->trigger();
+        host.View->actnAdd->trigger();
         QCOMPARE(Read("extra.udf"), kBanner + "k=7\r\n");
         QCOMPARE(ConstantValue("k"), 7.0L);
     }
@@ -365,14 +334,14 @@ private slots:
     void aFileOutsideTheFolderIsRefused()
     {
         THost& host = Show();
-        host.Definitions->RunSelectFile = [&](std::string& name) {
+        host.View->RunSelectFile = [&](std::string& name) {
             name = FEnv->Path(QStringLiteral("x.udf")).toStdString();
             return true;
         };
-        host.Definitions->BrowseFile();
+        host.View->BrowseFile();
         QCOMPARE(FEnv->Boxes.Errors, QStringList{"Selected file is not in \"Definitions\" dir"});
         QVERIFY(!QFile::exists(FEnv->Path(QStringLiteral("x.udf"))));
-        QCOMPARE(host.Definitions->Group(), nullptr);
+        QCOMPARE(host.View->Group(), nullptr);
     }
 
     void useAndTheNameHeaderInsertTheFunctionWithItsBrackets()
@@ -405,7 +374,7 @@ private slots:
         THost& host = Show();
         QStringList writes;
         const QString path = Path(QStringLiteral("Default.udf"));
-        const auto recordMove = host.Definitions->actnMoveDown;
+        const auto recordMove = host.View->actnMoveDown;
         Q_UNUSED(recordMove);
         Select(host.List(), {1, 2});
         QTest::keyClick(&host.List(), Qt::Key_Down, Qt::ControlModifier);
@@ -433,7 +402,7 @@ private slots:
         THost& host = Show();
         bool stayedOpen = false;
         AnswerEditDialog("b", {}, "1+", {}, &stayedOpen);
-        host.Definitions->actnAdd->trigger();
+        host.View->actnAdd->trigger();
         QVERIFY(stayedOpen);
         QCOMPARE(Read("Default.udf"), kBanner + "a=1\r\n");
         QCOMPARE(host.List().Count(), 1);
@@ -468,10 +437,10 @@ private slots:
         QTest::keyClick(&host.List(), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(Read("Default.udf"), kBanner + "a=1\r\n\r\n; hand-written note\r\nc=3\r\n   \r\n");
         AnswerEditDialog("d", {}, "4", {});
-        host.Definitions->actnAdd->trigger();
+        host.View->actnAdd->trigger();
         host.List().SelectItem(2);
         AnswerEditDialog("d", {}, "40", {});
-        host.Definitions->actnEdit->trigger();
+        host.View->actnEdit->trigger();
         QCOMPARE(Read("Default.udf"),
                  kBanner + "a=1\r\n\r\n; hand-written note\r\nc=3\r\n   \r\nd=40\r\n");
     }
@@ -482,12 +451,12 @@ private slots:
         THost& host = Show();
         QVERIFY(QFile::remove(Path("Default.udf")));
         QVERIFY(QDir().mkdir(Path("Default.udf"))); // still there by name, but no file
-        host.Definitions->ReloadDefinitions();
+        host.View->ReloadDefinitions();
         QCOMPARE(FEnv->Boxes.Errors.size(), 1);
         QCOMPARE(ConstantValue("keep"), 5.0L);
         QCOMPARE(ColumnTexts(host.List()), QStringList{"keep"});
-        QCOMPARE(host.Definitions->Mode(), TfrmDefinitions::TViewMode::vmUnread);
-        QVERIFY(!host.Definitions->actnAdd->isVisible());
+        QCOMPARE(host.View->Mode(), TfrmDefinitions::TViewMode::vmUnread);
+        QVERIFY(!host.View->actnAdd->isVisible());
     }
 
     void aFileHeldByAnotherInstanceIsShownReadOnly()
@@ -497,10 +466,10 @@ private slots:
         other.Load(Path(QStringLiteral("Default.udf")).toStdString());
         THost& host = Show();
         QCOMPARE(ColumnTexts(host.List()), QStringList{"a"});
-        QCOMPARE(host.Definitions->Mode(), TfrmDefinitions::TViewMode::vmReadOnly);
-        QCOMPARE(ToolBarCaptions(*host.Definitions), QStringList{"(note)"});
-        QCOMPARE(host.Definitions->lbReadOnly->text(), QStringLiteral("Read-only"));
-        QCOMPARE(Captions(host.Definitions->Actions()), QStringList{"Use"});
+        QCOMPARE(host.View->Mode(), TfrmDefinitions::TViewMode::vmReadOnly);
+        QCOMPARE(ToolBarCaptions(*host.View), QStringList{"(note)"});
+        QCOMPARE(host.View->lbReadOnly->text(), QStringLiteral("Read-only"));
+        QCOMPARE(Captions(host.View->Actions()), QStringList{"Use"});
         QTest::keyClick(&host.List(), Qt::Key_Return, Qt::AltModifier);
         QVERIFY(FEnv->Boxes.Errors.isEmpty());
         QCOMPARE(ParserDefinitions().Groups(0).Count(), 1);
@@ -512,13 +481,13 @@ private slots:
         THost& host = Show();
         ReplaceFile(Path(QStringLiteral("Default.udf")), kBanner + "a=1\r\ntheirs=9\r\n");
         AnswerEditDialog("mine", {}, "2", {});
-        host.Definitions->actnAdd->trigger();
+        host.View->actnAdd->trigger();
         QCOMPARE(FEnv->Boxes.Errors.size(), 1);
         QVERIFY(FEnv->Boxes.Errors.value(0).contains("changed by another program"));
         QCOMPARE(Read("Default.udf"), kBanner + "a=1\r\ntheirs=9\r\n");
         QCOMPARE(ColumnTexts(host.List()), (QStringList{"a", "theirs"}));
         QCOMPARE(ConstantValue("mine"), -1.0L);
-        host.Definitions->actnAdd->trigger(); // redone
+        host.View->actnAdd->trigger(); // redone
         QCOMPARE(Read("Default.udf"), kBanner + "a=1\r\ntheirs=9\r\nmine=2\r\n");
     }
 
@@ -538,10 +507,9 @@ private slots:
     {
         Write("Default.udf", kBanner + "a=1\r\nbad=(\r\n");
         THost& host = Show();
-        QCOMPARE(host.Definitions->Mode(), TfrmDefinitions::TViewMode::vmText);
+        QCOMPARE(host.View->Mode(), TfrmDefinitions::TViewMode::vmText);
         QString searched;
-        host.Definitions->RunEditFile = [&](TDefinitionsRawStream& stream,
-                                            const std::string& name) {
+        host.View->RunEditFile = [&](TDefinitionsRawStream& stream, const std::string& name) {
             TfrmEditDefsFile dialog(stream, stream.ReadAll(), FromCore(name), Manager().Font());
             searched = QString::fromStdString(name);
             QString text = dialog.Editor->toPlainText();
@@ -551,12 +519,12 @@ private slots:
             return dialog.result() == QDialog::Accepted;
         };
         host.List().SelectItem(0);
-        host.Definitions->actnEditFile->trigger();
+        host.View->actnEditFile->trigger();
         QCOMPARE(searched, QStringLiteral("a"));
         QCOMPARE(ColumnTexts(host.List()), (QStringList{"a", "good"}));
-        QCOMPARE(host.Definitions->Mode(), TfrmDefinitions::TViewMode::vmItems);
-        QVERIFY(host.Definitions->actnAdd->isVisible());
-        QCOMPARE(ToolBarCaptions(*host.Definitions),
+        QCOMPARE(host.View->Mode(), TfrmDefinitions::TViewMode::vmItems);
+        QVERIFY(host.View->actnAdd->isVisible());
+        QCOMPARE(ToolBarCaptions(*host.View),
                  (QStringList{"Add...", "Edit...", "Delete", "Up", "Down"}));
     }
 
@@ -565,7 +533,7 @@ private slots:
         Write("Default.udf", kBanner + "a=1\r\n");
         THost& host = Show();
         ReplaceFile(Path(QStringLiteral("Default.udf")), kBanner + "a=1\r\nb=2\r\n");
-        host.Definitions->FileSelector()->click(); // the only entry: selected again
+        host.View->FileSelector()->click(); // the only entry: selected again
         QCOMPARE(ColumnTexts(host.List()), (QStringList{"a", "b"}));
     }
 
@@ -573,13 +541,13 @@ private slots:
     {
         Write("Default.udf", kBanner + "a=1\r\n");
         THost& host = Show();
-        QVERIFY(!host.Definitions->ToolBar()->Gradient());
+        QVERIFY(!host.View->ToolBar()->Gradient());
         TFontData font = Manager().Font();
         font.Size += 5;
         Manager().SetFont(font);
         Manager().SetGradientTheme(true);
-        host.Definitions->SettingsChanged();
-        QVERIFY(host.Definitions->ToolBar()->Gradient());
+        host.View->SettingsChanged();
+        QVERIFY(host.View->ToolBar()->Gradient());
         QCOMPARE(host.List().font().pointSize(), font.Size);
     }
 
@@ -608,7 +576,7 @@ private slots:
         THost& host = Show(true);
         QSignalSpy changed(FWatcher.get(), &TDefinitionsWatcher::GroupChanged);
         AnswerEditDialog("m", {}, "5", {});
-        host.Definitions->actnAdd->trigger();
+        host.View->actnAdd->trigger();
         host.List().SelectItem(0);
         QTest::keyClick(&host.List(), Qt::Key_Down, Qt::ControlModifier);
         QTest::qWait(TDefinitionsWatcher::kSettleMs * 3);
@@ -622,13 +590,13 @@ private slots:
         Write("Default.udf", kBanner + "k=2\r\n");
         THost& host = Show(true);
         Write("Units/Length.udf", "inch=0.0254\r\n");
-        QTRY_COMPARE_WITH_TIMEOUT(host.Definitions->EntryCount(), 2, 5000);
-        QCOMPARE(host.Definitions->EntryText(1), QStringLiteral("Units > Length"));
+        QTRY_COMPARE_WITH_TIMEOUT(host.View->EntryCount(), 2, 5000);
+        QCOMPARE(host.View->EntryText(1), QStringLiteral("Units > Length"));
         QCOMPARE(ConstantValue("inch"), 0.0254L);
         QVERIFY(QFile::remove(Path("Default.udf")));
-        QTRY_COMPARE_WITH_TIMEOUT(host.Definitions->EntryCount(), 1, 5000);
-        QCOMPARE(host.Definitions->Group(), nullptr);
-        QCOMPARE(host.Definitions->actnFileSelector->text(), QStringLiteral("Select..."));
+        QTRY_COMPARE_WITH_TIMEOUT(host.View->EntryCount(), 1, 5000);
+        QCOMPARE(host.View->Group(), nullptr);
+        QCOMPARE(host.View->actnFileSelector->text(), QStringLiteral("Select..."));
         QCOMPARE(host.List().Count(), 0);
         QCOMPARE(ConstantValue("k"), -1.0L);
     }

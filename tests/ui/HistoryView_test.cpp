@@ -17,37 +17,7 @@ constexpr int kDecimal = 0;
 constexpr int kFixed = 2;
 constexpr int kHex = 5;
 
-/// The expression line above the history view, in one window, as the main window has them.
-class THost final : public QWidget {
-public:
-    explicit THost(TCalcManager& manager)
-    {
-        auto* layout = new QVBoxLayout(this);
-        Expression = new TfrmExpressionView(manager, this);
-        History = new TfrmHistory(manager, this);
-        layout->addWidget(Expression);
-        layout->addWidget(History, 1);
-        resize(520, 320);
-    }
-
-    [[nodiscard]] TListCtrl& List() const { return *History->List(); }
-    [[nodiscard]] QLineEdit* Line() const
-    {
-        return qobject_cast<QLineEdit*>(Expression->GetFocusControl());
-    }
-
-    TfrmExpressionView* Expression;
-    TfrmHistory* History;
-};
-
-/// The texts of a column as the list shows them, top to bottom.
-QStringList ColumnTexts(const TListCtrl& list, int column = 0)
-{
-    QStringList texts;
-    for (int row = 0; row < list.model()->rowCount(); ++row)
-        texts << list.model()->index(row, column).data().toString();
-    return texts;
-}
+using THost = TToolHost<TfrmHistory>;
 
 QStringList Expressions(THistoryManager& history)
 {
@@ -89,7 +59,7 @@ private:
     }
     THost& Show()
     {
-        FHost = std::make_unique<THost>(Manager());
+        FHost = std::make_unique<THost>(QSize(520, 320), Manager());
         FHost->show();
         FHost->activateWindow();
         [&] { QVERIFY(QTest::qWaitForWindowActive(FHost.get())); }();
@@ -181,7 +151,7 @@ private slots:
         QTest::keyClicks(host.Line(), QStringLiteral("7"));
         host.List().setFocus();
         host.List().UpdateActions();
-        QVERIFY(!host.History->actnUse->isEnabled());
+        QVERIFY(!host.View->actnUse->isEnabled());
         QTest::keyClick(&host.List(), Qt::Key_Return);
         QTest::mouseClick(host.List().header()->viewport(), Qt::LeftButton, {},
                           HeaderPoint(host.List(), 0));
@@ -190,7 +160,7 @@ private slots:
         QCOMPARE(host.Line()->text(), QStringLiteral("7"));
         host.List().SelectItem(0);
         host.List().UpdateActions();
-        QVERIFY(host.History->actnUse->isEnabled());
+        QVERIFY(host.View->actnUse->isEnabled());
     }
 
     void aHeaderClickInsertsAtTheCaret_data()
@@ -276,7 +246,7 @@ private slots:
         THost& host = Show();
         // Bottom row first: the lines still come in list order.
         Select(host.List(), {3, 0, 1});
-        TfrmHistory& view = *host.History;
+        TfrmHistory& view = *host.View;
         QAction* actions[] = {view.actnCopy, view.actnCopyExpression, view.actnCopyResult};
         // Captions are translated; the commands stay what they are.
         for (QAction* action : actions)
@@ -305,9 +275,9 @@ private slots:
         Add({"1"});
         THost& host = Show();
         host.List().UpdateActions();
-        QVERIFY(!host.History->actnCopy->isEnabled());
-        QVERIFY(!host.History->actnCopyExpression->isEnabled());
-        QVERIFY(!host.History->actnCopyResult->isEnabled());
+        QVERIFY(!host.View->actnCopy->isEnabled());
+        QVERIFY(!host.View->actnCopyExpression->isEnabled());
+        QVERIFY(!host.View->actnCopyResult->isEnabled());
     }
 
     void deleteSelectsTheEntryThatMovedUp_data()
@@ -383,8 +353,8 @@ private slots:
     {
         Add({"1"});
         THost& host = Show();
-        QMenu* menu = host.History->PopupMenu();
-        QCOMPARE(menu->defaultAction(), host.History->actnUse);
+        QMenu* menu = host.View->PopupMenu();
+        QCOMPARE(menu->defaultAction(), host.View->actnUse);
         QStringList captions;
         for (const QAction* action : menu->actions())
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
@@ -394,7 +364,7 @@ private slots:
         QTest::mouseClick(host.List().viewport(), Qt::RightButton, {}, row.center());
         QMenu* shown = OpenContextMenu(host.List().viewport(), row.center());
         QCOMPARE(shown, menu);
-        QVERIFY(host.History->actnUse->isEnabled());
+        QVERIFY(host.View->actnUse->isEnabled());
         menu->close();
     }
 
@@ -418,17 +388,17 @@ private slots:
         History().Add("sin(2)", kDecimal, 2);
         THost& host = Show();
         QAbstractItemModelTester tester(host.List().model());
-        QVERIFY(host.History->edSearch->isHidden());
+        QVERIFY(host.View->edSearch->isHidden());
         QTest::keyClick(&host.List(), Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(host.History->edSearch->isVisible());
-        QVERIFY(host.History->edSearch->hasFocus());
+        QVERIFY(host.View->edSearch->isVisible());
+        QVERIFY(host.View->edSearch->hasFocus());
         // Typed a key at a time, each narrowing what the one before found.
         for (const QChar c : typed)
-            QTest::keyClicks(host.History->edSearch, QString(c));
+            QTest::keyClicks(host.View->edSearch, QString(c));
         QCOMPARE(ColumnTexts(host.List()), Fetch<QStringList>("shown"));
-        QTest::keyClick(host.History->edSearch, Qt::Key_Escape);
-        QVERIFY(host.History->edSearch->isHidden());
-        QVERIFY(host.History->edSearch->text().isEmpty());
+        QTest::keyClick(host.View->edSearch, Qt::Key_Escape);
+        QVERIFY(host.View->edSearch->isHidden());
+        QVERIFY(host.View->edSearch->text().isEmpty());
         QCOMPARE(ColumnTexts(host.List()).size(), 5);
         QVERIFY(host.List().hasFocus());
     }
@@ -437,11 +407,11 @@ private slots:
     {
         Add({"sin(1)", "sqrt(4)", "sin(2)"});
         THost& host = Show();
-        host.History->ShowSearch();
-        QTest::keyClicks(host.History->edSearch, QStringLiteral("sin"));
+        host.View->ShowSearch();
+        QTest::keyClicks(host.View->edSearch, QStringLiteral("sin"));
         QCOMPARE(ColumnTexts(host.List()), (QStringList{"sin(2)", "sin(1)"}));
-        QTest::keyClick(host.History->edSearch, Qt::Key_Backspace);
-        QTest::keyClick(host.History->edSearch, Qt::Key_Backspace);
+        QTest::keyClick(host.View->edSearch, Qt::Key_Backspace);
+        QTest::keyClick(host.View->edSearch, Qt::Key_Backspace);
         QCOMPARE(ColumnTexts(host.List()), (QStringList{"sin(2)", "sqrt(4)", "sin(1)"}));
         // A new entry while searching is searched too.
         History().Add("sum(1;2)", kDecimal, 3);
@@ -468,16 +438,16 @@ private slots:
         QFETCH(QStringList, shown);
         Add({"b1", "a1", "a2", "b4", "a4", "b5", "a5"});
         THost& host = Show();
-        host.History->ShowSearch();
-        QTest::keyClicks(host.History->edSearch, QStringLiteral("a"));
+        host.View->ShowSearch();
+        QTest::keyClicks(host.View->edSearch, QStringLiteral("a"));
         Select(host.List(), Fetch<QList<int>>("rows"));
         QTest::keyClick(&host.List(), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(ColumnTexts(host.List()), shown);
         QCOMPARE(Expressions(History()), Fetch<QStringList>("history"));
         // Every row still leads to its own entry.
         for (int row = 0; row < shown.size(); ++row)
-            QCOMPARE(FromCore(History().Expressions(host.History->EntryOfRow(row))), shown[row]);
-        QTest::keyClick(host.History->edSearch, Qt::Key_Escape);
+            QCOMPARE(FromCore(History().Expressions(host.View->EntryOfRow(row))), shown[row]);
+        QTest::keyClick(host.View->edSearch, Qt::Key_Escape);
         QCOMPARE(ColumnTexts(host.List()), Fetch<QStringList>("history"));
     }
 
@@ -486,24 +456,24 @@ private slots:
         Add({"a1", "b1", "a2", "b2", "a3"});
         THost& host = Show();
         // The texts are read when the field opens; the deletions must reach them.
-        host.History->ShowSearch();
+        host.View->ShowSearch();
         Select(host.List(), {1, 3});
         QTest::keyClick(&host.List(), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(Expressions(History()), (QStringList{"a3", "a2", "a1"}));
-        host.History->ShowSearch();
-        QTest::keyClicks(host.History->edSearch, QStringLiteral("a"));
+        host.View->ShowSearch();
+        QTest::keyClicks(host.View->edSearch, QStringLiteral("a"));
         QCOMPARE(ColumnTexts(host.List()), (QStringList{"a3", "a2", "a1"}));
-        QTest::keyClicks(host.History->edSearch, QStringLiteral("2"));
+        QTest::keyClicks(host.View->edSearch, QStringLiteral("2"));
         QCOMPARE(ColumnTexts(host.List()), QStringList{"a2"});
-        QCOMPARE(FromCore(History().Expressions(host.History->EntryOfRow(0))), "a2");
+        QCOMPARE(FromCore(History().Expressions(host.View->EntryOfRow(0))), "a2");
     }
 
     void clearingWhileSearchingKeepsTheOtherEntries()
     {
         Add({"b1", "a1", "b2", "a2"});
         THost& host = Show();
-        host.History->ShowSearch();
-        QTest::keyClicks(host.History->edSearch, QStringLiteral("a"));
+        host.View->ShowSearch();
+        QTest::keyClicks(host.View->edSearch, QStringLiteral("a"));
         host.List().setFocus();
         QTest::keyClick(&host.List(), Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(Expressions(History()), (QStringList{"b2", "b1"}));
@@ -515,8 +485,8 @@ private slots:
         Add({"x1", "y", "x2"});
         THost& host = Show();
         QTest::keyClick(&host.List(), Qt::Key_F, Qt::ControlModifier);
-        QTest::keyClicks(host.History->edSearch, QStringLiteral("x"));
-        QTest::keyClick(host.History->edSearch, Qt::Key_Down);
+        QTest::keyClicks(host.View->edSearch, QStringLiteral("x"));
+        QTest::keyClick(host.View->edSearch, Qt::Key_Down);
         QVERIFY(host.List().hasFocus());
         QCOMPARE(host.List().CurrentItem(), 0);
         QTest::keyClick(&host.List(), Qt::Key_Return);
@@ -524,12 +494,12 @@ private slots:
         host.List().setFocus();
         // Esc in the list also ends the search.
         QTest::keyClick(&host.List(), Qt::Key_Escape);
-        QVERIFY(host.History->edSearch->isHidden());
+        QVERIFY(host.View->edSearch->isHidden());
         QCOMPARE(ColumnTexts(host.List()).size(), 3);
         // Ctrl+F acts only inside the view.
         host.Line()->setFocus();
         QTest::keyClick(host.Line(), Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(host.History->edSearch->isHidden());
+        QVERIFY(host.View->edSearch->isHidden());
     }
 
     void settingsChangedTakesTheResultFont()
@@ -539,7 +509,7 @@ private slots:
         TFontData font = Manager().Font();
         font.Size = 17;
         Manager().SetFont(font);
-        host.History->SettingsChanged();
+        host.View->SettingsChanged();
         QCOMPARE(host.List().font().pointSize(), 17);
         QVERIFY(host.List().header()->font().pointSize() != 17);
     }

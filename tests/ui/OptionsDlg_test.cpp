@@ -347,23 +347,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestOptionsDialog test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        TestOptionsCommand test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    return status;
-}
+ZEMBRICAL_UI_TEST_MAIN(TestOptionsDialog, TestOptionsCommand)
 
 #include "OptionsDlg_test.moc"

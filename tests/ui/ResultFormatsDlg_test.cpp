@@ -443,23 +443,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    int status = 0;
-    {
-        TestResultFormatsDialog test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    {
-        TestResultFormatsCommand test;
-        status |= QTest::qExec(&test, argc, argv);
-    }
-    return status;
-}
+ZEMBRICAL_UI_TEST_MAIN(TestResultFormatsDialog, TestResultFormatsCommand)
 
 #include "ResultFormatsDlg_test.moc"

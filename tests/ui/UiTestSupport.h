@@ -8,6 +8,7 @@
 #include "ui/ExpressionView.h"
 #include "ui/Main.h"
 #include "ui/ResultsView.h"
+#include "widgets/ListCtrl.h"
 #include "widgets/MessageBoxes.h"
 #include "widgets/RightAlignEdit.h"
 
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 #include <functional>
 #include <memory>
 
@@ -154,9 +156,61 @@ inline QAction* FindAction(const QMenu& menu, const QString& text)
 
 } // namespace calc::test
 
-/// A test program whose widgets need no display; whatever it writes goes to a folder that is
-/// removed at the end.
-#define ZEMBRICAL_UI_TEST_MAIN(TestClass)                                                          \
+namespace calc::test {
+
+/// The expression line above a tool view, in one window, as the main window has them.
+template <class TView> class TToolHost final : public QWidget {
+public:
+    /// args: what the view takes between the manager and its parent.
+    template <class... TArgs> TToolHost(QSize size, TCalcManager& manager, TArgs... args)
+    {
+        auto* layout = new QVBoxLayout(this);
+        Expression = new TfrmExpressionView(manager, this);
+        View = new TView(manager, args..., this);
+        layout->addWidget(Expression);
+        layout->addWidget(View, 1);
+        resize(size);
+    }
+
+    [[nodiscard]] TListCtrl& List() const { return *View->List(); }
+    [[nodiscard]] QLineEdit* Line() const
+    {
+        return qobject_cast<QLineEdit*>(Expression->GetFocusControl());
+    }
+
+    TfrmExpressionView* Expression;
+    TView* View;
+};
+
+/// The texts of a column as the list shows them, top to bottom.
+inline QStringList ColumnTexts(const TListCtrl& list, int column = 0)
+{
+    QStringList texts;
+    for (int row = 0; row < list.model()->rowCount(); ++row)
+        texts << list.model()->index(row, column).data().toString();
+    return texts;
+}
+
+/// Runs one test object's tests.
+template <class TTest> int ExecTest(int argc, char* argv[])
+{
+    TTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+/// Runs each test object's tests in turn; non-zero when any failed.
+template <class... TTests> int ExecTests(int argc, char* argv[])
+{
+    int status = 0;
+    ((status |= ExecTest<TTests>(argc, argv)), ...); // the comma keeps them in order
+    return status;
+}
+
+} // namespace calc::test
+
+/// A test program whose widgets need no display, running the given test classes in turn;
+/// whatever it writes goes to a folder that is removed at the end.
+#define ZEMBRICAL_UI_TEST_MAIN(...)                                                                \
     int main(int argc, char* argv[])                                                               \
     {                                                                                              \
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
@@ -165,6 +219,5 @@ inline QAction* FindAction(const QMenu& menu, const QString& text)
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());                                   \
         qputenv("XDG_DATA_HOME", config.path().toLocal8Bit());                                     \
         QApplication app(argc, argv);                                                              \
-        TestClass test;                                                                            \
-        return QTest::qExec(&test, argc, argv);                                                    \
+        return calc::test::ExecTests<__VA_ARGS__>(argc, argv);                                     \
     }
